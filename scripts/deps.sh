@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what the build, the program and the tests need on Debian 12.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends \
+  build-essential cmake ninja-build pkg-config git \
+  qt6-base-dev qt6-tools-dev qt6-qpa-plugins libqt6uitools6 libgl-dev \
+  libudev-dev libgtest-dev libgmock-dev libbenchmark-dev \
+  xvfb xauth fonts-dejavu-core fonts-wqy-microhei >/dev/null

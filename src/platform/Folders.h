@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zk::platform {
+
+// The folder that holds the program's skin, fonts and factory default files,
+// with a trailing '/': the executable's folder when it has a "skin" folder,
+// otherwise the installed data folder (<prefix>/share/zk412v/).
+std::string GetModuleFolder();
+
+// "<Documents>/ZK412V/", created when missing. Built anew on every call, so a
+// folder deleted while the program runs comes back on the next request.
+std::string GetDataFolder();
+
+// The folder of one device kind ("ms", "kb" or "mp") below the data folder,
+// created when missing, with a trailing '/'.
+std::string GetProfileFolder(std::string_view kind);
+
+} // namespace zk::platform
