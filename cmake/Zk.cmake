@@ -67,3 +67,29 @@ function(zk_add_test)
     PROPERTIES LABELS ${Z_LABEL} TIMEOUT 120
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZK_SOURCE_DIR=${PROJECT_SOURCE_DIR};ZK_STAGE_DIR=${ZK_STAGE_DIR};ZK_SHARED_TESTDATA=${PROJECT_SOURCE_DIR}/../shared/testdata")
 endfunction()
+
+#   zk_add_fuzz(NAME <name> LABEL <label> SOURCES ... DEPS ... [CORPUS <dir>])
+#       A fuzz target defining LLVMFuzzerTestOneInput. With ZK_FUZZ (clang,
+#       preset `fuzz`) it is a libFuzzer program; otherwise it is linked with a
+#       small driver that runs the seed corpus and a few thousand random and
+#       mutated inputs, and is registered as a CTest test.
+option(ZK_FUZZ "Build fuzz targets as libFuzzer programs (needs clang)" OFF)
+function(zk_add_fuzz)
+  cmake_parse_arguments(Z "" "NAME;LABEL;CORPUS" "SOURCES;DEPS" ${ARGN})
+  add_executable(${Z_NAME} ${Z_SOURCES})
+  target_compile_options(${Z_NAME} PRIVATE ${ZK_WARNINGS})
+  target_include_directories(${Z_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${Z_NAME} PRIVATE ${Z_DEPS})
+  if(ZK_FUZZ)
+    target_compile_options(${Z_NAME} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${Z_NAME} PRIVATE -fsanitize=fuzzer)
+  else()
+    target_link_libraries(${Z_NAME} PRIVATE zk_fuzz_driver)
+    set(corpus "")
+    if(Z_CORPUS)
+      set(corpus ${Z_CORPUS})
+    endif()
+    add_test(NAME ${Z_NAME} COMMAND ${Z_NAME} ${corpus})
+    set_tests_properties(${Z_NAME} PROPERTIES LABELS ${Z_LABEL} TIMEOUT 300)
+  endif()
+endfunction()
