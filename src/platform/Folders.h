@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,17 @@ namespace zk::platform {
 // with a trailing '/': the executable's folder when it has a "skin" folder,
 // otherwise the installed data folder (<prefix>/share/zk412v/).
 std::string GetModuleFolder();
+
+// The module folder rule for a given executable path: its folder when that
+// holds a "skin" folder, otherwise the installed data folder.
+std::string ModuleFolderOf(const std::filesystem::path& executable);
+
+// The installed data folder ("<prefix>/share/zk412v/"), with a trailing '/'.
+std::string InstalledDataFolder();
+
+// The user's Documents folder: XDG_DOCUMENTS_DIR from user-dirs.dirs in the
+// XDG config folder, otherwise "$HOME/Documents". No trailing '/'.
+std::string GetDocumentsFolder();
 
 // "<Documents>/ZK412V/", created when missing. Built anew on every call, so a
 // folder deleted while the program runs comes back on the next request.

@@ -38,12 +38,15 @@ public:
 
     // Creates the file and the section as needed; other entries keep their order.
     bool Write(std::string_view section, std::string_view key, std::string_view value);
+    // Adds an empty section unless one of that name exists (creating the file).
+    bool CreateSection(std::string_view section);
     bool DeleteKey(std::string_view section, std::string_view key);
     bool DeleteSection(std::string_view section);
     // Deletes the whole file; true when it is gone afterwards.
     bool Remove();
 
     bool Exists() const;
+    bool HasSection(std::string_view section) const;
     std::vector<std::string> SectionNames() const;
     std::vector<std::string> Keys(std::string_view section) const;
 

@@ -1,0 +1,59 @@
+#pragma once
+
+// The text model behind IniFile: parsing INI text into lines and editing it
+// while keeping every untouched line as it was. Separate from the file
+// handling so that it can be tested and fuzzed on plain strings.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zk::platform {
+
+// Raw file bytes to UTF-8 text: a UTF-16LE byte-order mark selects UTF-16LE
+// (unpaired surrogates become U+FFFD); a UTF-8 mark is dropped; anything else
+// is taken as it stands.
+std::string DecodeIniBytes(std::string_view bytes, bool* hadUtf8Bom = nullptr);
+
+// At most maxChars characters of text, never splitting a UTF-8 sequence; a
+// byte that starts no valid sequence counts as one character.
+std::string CutToChars(std::string_view text, std::size_t maxChars);
+
+bool EqualsNoCase(std::string_view a, std::string_view b);
+std::string_view TrimBlanks(std::string_view text);
+
+class IniText {
+public:
+    enum class Kind { Other, Section, Entry };
+    struct Line {
+        Kind kind = Kind::Other;
+        std::string name; // section name or key, trimmed
+        std::string raw;  // the line as it stands, without its line break
+    };
+
+    IniText() = default;
+    explicit IniText(std::string_view utf8);
+
+    // The value as stored (trimmed, without surrounding quotes), or nothing.
+    std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    bool HasSection(std::string_view section) const;
+    std::vector<std::string> SectionNames() const;
+    std::vector<std::string> Keys(std::string_view section) const;
+
+    void Set(std::string_view section, std::string_view key, std::string_view value);
+    void AddSection(std::string_view section);
+    // True when something was removed.
+    bool EraseKey(std::string_view section, std::string_view key);
+    bool EraseSection(std::string_view section);
+
+    std::string Serialize() const;
+    const std::vector<Line>& Lines() const { return lines_; }
+
+private:
+    std::vector<Line> lines_;
+    std::string newline_ = "\n";
+};
+
+} // namespace zk::platform
