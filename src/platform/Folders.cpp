@@ -84,6 +84,10 @@ void MakeFolder(const std::string& path) {
 
 } // namespace
 
+std::string GetConfigFolder() {
+    return ConfigFolder() + "/zk412v/";
+}
+
 std::string InstalledDataFolder() {
     return WithSlash(ZK_INSTALL_DATADIR);
 }

@@ -22,6 +22,10 @@ std::string InstalledDataFolder();
 // XDG config folder, otherwise "$HOME/Documents". No trailing '/'.
 std::string GetDocumentsFolder();
 
+// The program's folder below the XDG config folder ("$XDG_CONFIG_HOME/zk412v/",
+// or "~/.config/zk412v/"), with a trailing '/'. Not created here.
+std::string GetConfigFolder();
+
 // "<Documents>/ZK412V/", created when missing. Built anew on every call, so a
 // folder deleted while the program runs comes back on the next request.
 std::string GetDataFolder();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <mutex>
 #include <string>
@@ -80,6 +81,40 @@ TEST(Folders, ModuleFolderRule) {
     EXPECT_EQ(ModuleFolderOf(dir.path() / "zk412v"), InstalledDataFolder());
     EXPECT_EQ(InstalledDataFolder().back(), '/');
     EXPECT_EQ(GetModuleFolder().back(), '/');
+}
+
+namespace {
+std::string RunAndReadLine(const fs::path& program) {
+    std::string out;
+    if (FILE* p = popen(("'" + program.string() + "'").c_str(), "r")) {
+        char buf[1024];
+        while (fgets(buf, sizeof buf, p))
+            out += buf;
+        pclose(p);
+    }
+    if (!out.empty() && out.back() == '\n')
+        out.pop_back();
+    return out;
+}
+} // namespace
+
+TEST(Folders, ProgramInADeepFolderFindsItsOwnFolder) {
+    zktest::TempDir dir;
+    fs::path deep = dir.path();
+    while (deep.string().size() < 200)
+        deep /= std::string(45, 'p');
+    fs::create_directories(deep / "skin");
+    fs::create_directories(deep / "Font");
+    fs::copy_file(ZK_MODULE_PROBE, deep / "zk412v");
+    const std::string folder = RunAndReadLine(deep / "zk412v");
+    EXPECT_EQ(folder, deep.string() + "/");
+    EXPECT_GT(folder.size(), 200u);
+    EXPECT_TRUE(fs::is_directory(folder + "Font"));
+
+    // Without a skin folder beside it, the program uses the installed data.
+    fs::create_directories(dir / "bare");
+    fs::copy_file(ZK_MODULE_PROBE, dir / "bare" / "zk412v");
+    EXPECT_EQ(RunAndReadLine(dir / "bare" / "zk412v"), InstalledDataFolder());
 }
 
 TEST(DebugLog, SinkReceivesEveryLineFromEveryThread) {

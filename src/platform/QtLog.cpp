@@ -1,0 +1,18 @@
+#include "platform/QtLog.h"
+
+#include "platform/Log.h"
+
+#include <QString>
+
+Q_LOGGING_CATEGORY(lcZk412v, "zk412v")
+
+namespace zk::platform {
+
+void InstallQtDebugSink() {
+    SetDebugSink([](std::string_view line) {
+        qCDebug(lcZk412v).noquote()
+            << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+    });
+}
+
+} // namespace zk::platform
