@@ -1,0 +1,521 @@
+#include "macros/MacroLibrary.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+#include "platform/Folders.h"
+#include "platform/IniFile.h"
+#include "platform/IniText.h"
+
+namespace zk::macros {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sections and keys of the library files.
+constexpr std::string_view kCountSection = "MACROCOUNT";
+constexpr std::string_view kNameSection = "MACRONAME";
+constexpr std::string_view kCursorCountSection = "CURSORCOUNT";
+constexpr std::string_view kCursorNameSection = "CURSORNAME";
+constexpr std::string_view kActionCountSection = "MACROACTIONCOUNT";
+constexpr std::string_view kActionSection = "MACROACTION";
+constexpr std::string_view kSelectNameSection = "MACROSELECTNAME";
+constexpr std::string_view kRepeatSection = "CIRCLENUM";
+constexpr std::string_view kCountKey = "count";
+constexpr std::string_view kNameKey = "name";
+constexpr std::string_view kMemoIndexKey = "MACRONAME";
+constexpr std::string_view kMemoEndStyleKey = "ENDSTYLE";
+
+// A corrupted count must not make a reader loop for ever; no device or window
+// handles more than this many macros or actions.
+constexpr int kMaxCount = 0xFFFF;
+
+// Longest file name the file systems take, in bytes.
+constexpr std::size_t kMaxFileNameBytes = 255;
+
+struct ErrorInfo {
+    MacroError error;
+    std::string_view key;
+    std::string_view text;
+};
+constexpr std::array<ErrorInfo, 11> kErrors = {{
+    {MacroError::None, "", ""},
+    {MacroError::NameEmpty, "macro_name_empty", "A macro needs a name."},
+    {MacroError::NameDots, "macro_name_dots", "A macro cannot be named \".\" or \"..\"."},
+    {MacroError::NameSlash, "macro_name_slash", "A macro name cannot contain \"/\"."},
+    {MacroError::NameControl, "macro_name_control",
+     "A macro name cannot contain line breaks or other control characters."},
+    {MacroError::NameIniSyntax, "macro_name_syntax",
+     "A macro name cannot contain \"=\", start with \"[\" or \";\", or start or end with a "
+     "blank or a quote."},
+    {MacroError::NameTooLong, "macro_name_too_long", "The macro name is too long."},
+    {MacroError::NameExists, "macro_name_exists",
+     "A macro file of this name already exists in the macro folder."},
+    {MacroError::BadActionLine, "macro_action_invalid",
+     "The macro holds an action that cannot be stored."},
+    {MacroError::IndexOutOfRange, "macro_index_invalid", "There is no macro at this position."},
+    {MacroError::FileError, "macro_file_error", "The macro files could not be written."},
+}};
+
+const ErrorInfo& InfoOf(MacroError e) {
+    for (const auto& info : kErrors)
+        if (info.error == e)
+            return info;
+    return kErrors[0];
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// One read of an INI file for many look-ups, with the defaults and the
+// buffer limit of single reads.
+class IniSnapshot {
+public:
+    explicit IniSnapshot(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        if (in) {
+            std::string bytes((std::istreambuf_iterator<char>(in)),
+                              std::istreambuf_iterator<char>());
+            text_ = platform::IniText(platform::DecodeIniBytes(bytes));
+        }
+    }
+    std::string Read(std::string_view section, std::string_view key,
+                     std::string_view def = "0") const {
+        auto value = text_.Find(section, key);
+        return platform::CutToChars(value ? *value : def, platform::kIniBufferChars - 1);
+    }
+    int ReadInt(std::string_view section, std::string_view key) const {
+        return platform::ToInt(Read(section, key));
+    }
+
+private:
+    platform::IniText text_;
+};
+
+int ClampCount(int count) {
+    return std::clamp(count, 0, kMaxCount);
+}
+
+// Writes `content` beside `path`, flushes it and renames it over `path`, so the
+// file is always whole, old or new.
+bool ReplaceFileContent(const fs::path& path, std::string_view content) {
+    std::error_code ec;
+    fs::create_directories(path.parent_path(), ec);
+    std::string tmp =
+        (path.parent_path() / ("." + path.filename().string() + ".new.XXXXXX")).string();
+    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::fchmod(fd, 0644) == 0;
+    while (ok && !content.empty()) {
+        const ssize_t n = ::write(fd, content.data(), content.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            content.remove_prefix(static_cast<std::size_t>(n));
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(tmp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(tmp.c_str());
+    return ok;
+}
+
+// Loads an INI file for editing; a missing file gives an empty text.
+platform::IniText LoadForEdit(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return platform::IniText();
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return platform::IniText(platform::DecodeIniBytes(bytes));
+}
+
+bool HasLineBreakOrNul(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// Cursor files: a click, a pause and a move of the cursor; the four files
+// differ in the directions of the move. The cursor tab edits the pause (action
+// 3) and the two moves (actions 4 and 5).
+constexpr int kCursorClickDelayMs = 10;
+constexpr int kCursorPauseMs = 50;
+constexpr std::uint8_t kCursorMoveDistance = 10;
+constexpr std::uint8_t kLeftButton = 0x01;
+struct CursorDirections {
+    bool left;
+    bool up;
+};
+constexpr std::array<CursorDirections, kCursorFileCount> kCursorDirections = {{
+    {true, true},
+    {false, true},
+    {true, false},
+    {false, false},
+}};
+
+MacroAction Button(bool press, int delay) {
+    MacroAction a;
+    a.SetDelay(delay);
+    a.type = static_cast<std::uint8_t>(action_class::kMouseButton | (press ? kDirectionBit : 0));
+    a.code = kLeftButton;
+    a.down = press ? 1 : 0;
+    a.name = "mouse_key_left";
+    return a;
+}
+
+MacroAction Move(std::uint8_t actionClass, bool negative, std::string_view name) {
+    MacroAction a;
+    a.type = static_cast<std::uint8_t>(actionClass | (negative ? kDirectionBit : 0));
+    a.code = kCursorMoveDistance;
+    a.down = negative ? 1 : 0;
+    a.name = std::string(name);
+    return a;
+}
+
+std::vector<MacroAction> DefaultCursorActions(int n) {
+    const auto& d = kCursorDirections[static_cast<std::size_t>(n - 1)];
+    return {
+        Button(true, kCursorClickDelayMs),
+        Button(false, kCursorClickDelayMs),
+        Button(true, kCursorClickDelayMs),
+        Button(false, kCursorPauseMs),
+        Move(action_class::kHorizontalMove, d.left,
+             d.left ? "mouse_move_to_left_text" : "mouse_move_to_right_text"),
+        Move(action_class::kVerticalMove, d.up,
+             d.up ? "mouse_move_to_up_text" : "mouse_move_to_down_text"),
+    };
+}
+
+} // namespace
+
+std::string_view MacroErrorKey(MacroError error) {
+    return InfoOf(error).key;
+}
+
+std::string_view MacroErrorText(MacroError error) {
+    return InfoOf(error).text;
+}
+
+MacroError CheckMacroName(std::string_view name) {
+    if (name.empty())
+        return MacroError::NameEmpty;
+    if (name == "." || name == "..")
+        return MacroError::NameDots;
+    if (name.find('/') != std::string_view::npos)
+        return MacroError::NameSlash;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return MacroError::NameControl;
+    // The name is a value of the index and a key of CirNum.ini: it must read
+    // back as written.
+    const char first = name.front();
+    const char last = name.back();
+    if (name.find('=') != std::string_view::npos || first == '[' || first == ';' ||
+        IsBlank(first) || IsBlank(last) ||
+        (name.size() >= 2 && first == last && (first == '"' || first == '\'')))
+        return MacroError::NameIniSyntax;
+    if (name.size() + kActionFileExtension.size() > kMaxFileNameBytes)
+        return MacroError::NameTooLong;
+    return MacroError::None;
+}
+
+bool SameMacroName(std::string_view a, std::string_view b) {
+    return platform::EqualsNoCase(a, b);
+}
+
+std::string MakeNewMacroName(const std::vector<std::string>& names) {
+    for (std::size_t n = names.size() + 1;; ++n) {
+        std::string candidate = "macro" + std::to_string(n);
+        if (std::none_of(names.begin(), names.end(),
+                         [&](const std::string& s) { return SameMacroName(s, candidate); }))
+            return candidate;
+    }
+}
+
+MacroLibrary::MacroLibrary(fs::path folder, std::string_view indexFileName)
+    : folder_(std::move(folder)), indexFile_(indexFileName) {}
+
+MacroLibrary MacroLibrary::Mouse() {
+    return MacroLibrary(platform::GetProfileFolder("ms"), kMouseIndexFile);
+}
+
+MacroLibrary MacroLibrary::Keyboard() {
+    return MacroLibrary(platform::GetProfileFolder("kb"), kKeyboardIndexFile);
+}
+
+fs::path MacroLibrary::IndexPath() const {
+    return folder_ / indexFile_;
+}
+
+int MacroLibrary::ReadCount() const {
+    return ClampCount(platform::IniFile(IndexPath()).ReadInt(kCountSection, kCountKey));
+}
+
+std::string MacroLibrary::ReadName(int index, std::string_view def) const {
+    return platform::IniFile(IndexPath()).Read(kNameSection, std::to_string(index), def);
+}
+
+std::vector<std::string> MacroLibrary::ReadNames(std::string_view def) const {
+    const IniSnapshot index(IndexPath());
+    const int count = ClampCount(index.ReadInt(kCountSection, kCountKey));
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        names.push_back(index.Read(kNameSection, std::to_string(i), def));
+    return names;
+}
+
+MacroError MacroLibrary::AppendName(std::string_view name) const {
+    if (auto e = CheckMacroName(name); e != MacroError::None)
+        return e;
+    platform::IniFile index(IndexPath());
+    const int count = ReadCount();
+    // The name first: a count is never written for a name that is missing.
+    if (!index.Write(kNameSection, std::to_string(count), name) ||
+        !index.Write(kCountSection, kCountKey, std::to_string(count + 1)))
+        return MacroError::FileError;
+    return MacroError::None;
+}
+
+MacroError MacroLibrary::SetName(int index, std::string_view name) const {
+    if (auto e = CheckMacroName(name); e != MacroError::None)
+        return e;
+    if (index < 0 || index >= ReadCount())
+        return MacroError::IndexOutOfRange;
+    if (!platform::IniFile(IndexPath()).Write(kNameSection, std::to_string(index), name))
+        return MacroError::FileError;
+    return MacroError::None;
+}
+
+MacroError MacroLibrary::RewriteIndex(const std::vector<std::string>& names) const {
+    for (const auto& name : names)
+        if (auto e = CheckMacroName(name); e != MacroError::None)
+            return e;
+    // The new index is built whole and put in place in one step, so a failure
+    // on the way leaves the old index rather than a partial one.
+    platform::IniText text;
+    text.Set(kCountSection, kCountKey, std::to_string(names.size()));
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text.Set(kNameSection, std::to_string(i), names[i]);
+    return ReplaceFileContent(IndexPath(), text.Serialize()) ? MacroError::None
+                                                             : MacroError::FileError;
+}
+
+std::string MacroLibrary::MakeNewName() const {
+    return MakeNewMacroName(ReadNames());
+}
+
+std::optional<fs::path> MacroLibrary::FileIn(std::string_view stem,
+                                             std::string_view extension) const {
+    if (CheckMacroName(stem) != MacroError::None)
+        return std::nullopt;
+    const std::string fileName = std::string(stem) + std::string(extension);
+    fs::path exact = folder_ / fileName;
+    std::error_code ec;
+    if (fs::exists(exact, ec))
+        return exact;
+    // Files written on a system that ignores case may differ in case.
+    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+        const auto entryName = it->path().filename().string();
+        if (platform::EqualsNoCase(entryName, fileName) && it->is_regular_file(ec))
+            return it->path();
+    }
+    return exact;
+}
+
+std::optional<fs::path> MacroLibrary::ActionFilePath(std::string_view name) const {
+    return FileIn(name, kActionFileExtension);
+}
+
+int MacroLibrary::ReadActionCount(std::string_view name) const {
+    const auto path = ActionFilePath(name);
+    if (!path)
+        return 0;
+    return ClampCount(platform::IniFile(*path).ReadInt(kActionCountSection, kCountKey));
+}
+
+std::vector<std::string> MacroLibrary::ReadActionLines(std::string_view name) const {
+    const auto path = ActionFilePath(name);
+    return path ? ReadActionFileLines(*path) : std::vector<std::string>{};
+}
+
+std::vector<MacroAction> MacroLibrary::ReadActions(std::string_view name) const {
+    const auto path = ActionFilePath(name);
+    return path ? ReadActionFile(*path) : std::vector<MacroAction>{};
+}
+
+std::vector<std::string> ReadActionFileLines(const fs::path& file) {
+    const IniSnapshot text(file);
+    const int count = ClampCount(text.ReadInt(kActionCountSection, kCountKey));
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        lines.push_back(text.Read(kActionSection, std::to_string(i)));
+    return lines;
+}
+
+std::vector<MacroAction> ReadActionFile(const fs::path& file) {
+    std::vector<MacroAction> actions;
+    for (const auto& line : ReadActionFileLines(file))
+        actions.push_back(ActionFromLine(line));
+    return actions;
+}
+
+MacroError MacroLibrary::WriteActionLines(std::string_view name,
+                                          const std::vector<std::string>& lines) const {
+    if (auto e = CheckMacroName(name); e != MacroError::None)
+        return e;
+    if (lines.size() > static_cast<std::size_t>(kMaxCount))
+        return MacroError::BadActionLine;
+    for (const auto& line : lines)
+        if (HasLineBreakOrNul(line))
+            return MacroError::BadActionLine;
+    const auto path = *ActionFilePath(name);
+    auto text = LoadForEdit(path);
+    text.Set(kActionCountSection, kCountKey, std::to_string(lines.size()));
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        text.Set(kActionSection, std::to_string(i), lines[i]);
+    return ReplaceFileContent(path, text.Serialize()) ? MacroError::None : MacroError::FileError;
+}
+
+MacroError MacroLibrary::WriteActions(std::string_view name,
+                                      const std::vector<MacroAction>& actions) const {
+    std::vector<std::string> lines;
+    lines.reserve(actions.size());
+    for (const auto& a : actions) {
+        // The name is the last field of the line; a comma in it would move the
+        // fields when the line is read back.
+        if (a.name.find(',') != std::string::npos)
+            return MacroError::BadActionLine;
+        lines.push_back(FormatActionLine(a));
+    }
+    return WriteActionLines(name, lines);
+}
+
+MacroError MacroLibrary::WriteSelectName(std::string_view name) const {
+    if (auto e = CheckMacroName(name); e != MacroError::None)
+        return e;
+    if (!platform::IniFile(*ActionFilePath(name)).Write(kSelectNameSection, kNameKey, name))
+        return MacroError::FileError;
+    return MacroError::None;
+}
+
+MacroError MacroLibrary::DeleteActionFile(std::string_view name) const {
+    if (auto e = CheckMacroName(name); e != MacroError::None)
+        return e;
+    std::error_code ec;
+    fs::remove(*ActionFilePath(name), ec);
+    return ec ? MacroError::FileError : MacroError::None;
+}
+
+MacroError MacroLibrary::MoveActionFile(std::string_view oldName, std::string_view newName) const {
+    if (auto e = CheckMacroName(oldName); e != MacroError::None)
+        return e;
+    if (auto e = CheckMacroName(newName); e != MacroError::None)
+        return e;
+    const auto from = *ActionFilePath(oldName);
+    const auto existing = *ActionFilePath(newName);
+    std::error_code ec;
+    if (!fs::exists(from, ec))
+        return MacroError::FileError;
+    // The new name may differ from the old one in case only; any other file
+    // of that name belongs to someone else and is kept.
+    if (fs::exists(existing, ec) && !fs::equivalent(from, existing, ec))
+        return MacroError::NameExists;
+    const auto to = folder_ / (std::string(newName) + std::string(kActionFileExtension));
+    fs::rename(from, to, ec);
+    return ec ? MacroError::FileError : MacroError::None;
+}
+
+int MacroLibrary::ReadRepeatCount(std::string_view name) const {
+    if (CheckMacroName(name) != MacroError::None)
+        return 0;
+    return platform::IniFile(folder_ / kRepeatCountFile).ReadInt(kRepeatSection, name);
+}
+
+MacroError MacroLibrary::WriteRepeatCount(std::string_view name, int count) const {
+    if (auto e = CheckMacroName(name); e != MacroError::None)
+        return e;
+    if (!platform::IniFile(folder_ / kRepeatCountFile)
+             .Write(kRepeatSection, name, std::to_string(count)))
+        return MacroError::FileError;
+    return MacroError::None;
+}
+
+void MacroLibrary::EnsureCursorFiles(const fs::path& programFolder) const {
+    platform::IniFile index(IndexPath());
+    if (index.ReadInt(kCursorCountSection, kCountKey) != 0)
+        return;
+    index.Write(kCursorCountSection, kCountKey, std::to_string(kCursorFileCount));
+    for (int n = 1; n <= kCursorFileCount; ++n)
+        index.Write(kCursorNameSection, std::to_string(n - 1), "name_" + std::to_string(n));
+
+    const MacroLibrary program(programFolder, indexFile_);
+    for (int n = 1; n <= kCursorFileCount; ++n) {
+        const std::string stem = "name_" + std::to_string(n);
+        const auto target = *FileIn(stem, kCursorFileExtension);
+        std::error_code ec;
+        if (fs::exists(target, ec))
+            continue;
+        const auto source = *program.FileIn(stem, kCursorFileExtension);
+        if (fs::is_regular_file(source, ec))
+            fs::copy_file(source, target, fs::copy_options::skip_existing, ec);
+        else
+            ReplaceFileContent(target, DefaultCursorFileText(n));
+    }
+}
+
+std::optional<fs::path> MacroLibrary::CursorFilePath(int index) const {
+    const auto name =
+        platform::IniFile(IndexPath()).Read(kCursorNameSection, std::to_string(index));
+    return FileIn(name, kCursorFileExtension);
+}
+
+AssignmentMemo ReadAssignmentMemo(const fs::path& nameFile) {
+    const platform::IniFile file(nameFile);
+    return AssignmentMemo{file.ReadInt(kMemoSection, kMemoIndexKey, "0"),
+                          file.ReadInt(kMemoSection, kMemoEndStyleKey, "100")};
+}
+
+bool WriteAssignmentMemo(const fs::path& nameFile, int macroIndex, int endStyle) {
+    platform::IniFile file(nameFile);
+    const bool a = file.Write(kMemoSection, kMemoIndexKey, std::to_string(macroIndex));
+    const bool b = file.Write(kMemoSection, kMemoEndStyleKey, std::to_string(endStyle));
+    return a && b;
+}
+
+std::string CursorFileName(int n) {
+    return "name_" + std::to_string(n) + std::string(kCursorFileExtension);
+}
+
+std::string DefaultCursorFileText(int n) {
+    if (n < 1 || n > kCursorFileCount)
+        return {};
+    const auto actions = DefaultCursorActions(n);
+    std::string text = "[" + std::string(kActionCountSection) + "]\n" + std::string(kCountKey) +
+                       "=" + std::to_string(actions.size()) + "\n[" + std::string(kActionSection) +
+                       "]\n";
+    for (std::size_t i = 0; i < actions.size(); ++i)
+        text += std::to_string(i) + "=" + FormatActionLine(actions[i]) + "\n";
+    return text;
+}
+
+bool WriteDefaultCursorFiles(const fs::path& folder) {
+    bool ok = true;
+    for (int n = 1; n <= kCursorFileCount; ++n)
+        ok = ReplaceFileContent(folder / CursorFileName(n), DefaultCursorFileText(n)) && ok;
+    return ok;
+}
+
+} // namespace zk::macros

@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+
+#include "macros/MacroLibrary.h"
+#include "platform/IniFile.h"
+#include "support/TempDir.h"
+
+using namespace zk::macros;
+namespace fs = std::filesystem;
+using zk::platform::IniFile;
+
+namespace {
+
+class MacroLibraryTest : public ::testing::Test {
+protected:
+    MacroLibraryTest() : folder(temp.path() / "ms"), library(folder, kMouseIndexFile) {
+        fs::create_directories(folder);
+    }
+
+    std::set<std::string> Listing(const fs::path& dir) const {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir))
+            names.insert(e.path().filename().string());
+        return names;
+    }
+
+    static MacroAction Key(std::uint8_t usage, bool down, int delay, std::string name) {
+        MacroAction a;
+        a.SetDelay(delay);
+        a.type = static_cast<std::uint8_t>(action_class::kKey | (down ? kDirectionBit : 0));
+        a.code = usage;
+        a.down = down;
+        a.name = std::move(name);
+        return a;
+    }
+
+    zktest::TempDir temp;
+    fs::path folder;
+    MacroLibrary library;
+};
+
+} // namespace
+
+TEST_F(MacroLibraryTest, EmptyLibraryReadsAsNoMacros) {
+    EXPECT_EQ(library.ReadCount(), 0);
+    EXPECT_TRUE(library.ReadNames().empty());
+    EXPECT_EQ(library.ReadName(0), "0");
+    EXPECT_EQ(library.ReadName(0, "100"), "100");
+    EXPECT_EQ(library.MakeNewName(), "macro1");
+    EXPECT_TRUE(library.ReadActions("macro1").empty());
+    EXPECT_EQ(library.ReadRepeatCount("macro1"), 0);
+}
+
+TEST_F(MacroLibraryTest, NewNamesSkipNamesTakenInAnyCase) {
+    ASSERT_EQ(library.AppendName("macro1"), MacroError::None);
+    ASSERT_EQ(library.AppendName("Macro3"), MacroError::None);
+    EXPECT_EQ(library.ReadCount(), 2);
+    EXPECT_EQ(library.MakeNewName(), "macro4");
+    EXPECT_EQ(MakeNewMacroName({"a", "b", "MACRO3", "macro4"}), "macro5");
+    EXPECT_EQ(MakeNewMacroName({"x"}), "macro2");
+}
+
+TEST_F(MacroLibraryTest, IndexKeepsNamesInOrder) {
+    for (auto name : {"one", "two", "three"})
+        ASSERT_EQ(library.AppendName(name), MacroError::None);
+    ASSERT_EQ(library.SetName(1, "Two"), MacroError::None);
+    EXPECT_EQ(library.ReadNames(), (std::vector<std::string>{"one", "Two", "three"}));
+    EXPECT_EQ(library.SetName(3, "four"), MacroError::IndexOutOfRange);
+    EXPECT_EQ(library.SetName(-1, "four"), MacroError::IndexOutOfRange);
+    EXPECT_EQ(library.ReadCount(), 3);
+}
+
+TEST_F(MacroLibraryTest, ActionsRoundTripAndShrinkingKeepsLaterKeys) {
+    const std::vector<MacroAction> actions = {Key(0x04, true, 120, "keyboard_key_A"),
+                                              Key(0x04, false, 0, "keyboard_key_A"),
+                                              Key(0x36, true, 65535, "keyboard_key_<")};
+    ASSERT_EQ(library.WriteActions("m", actions), MacroError::None);
+    EXPECT_EQ(library.ReadActionCount("m"), 3);
+    EXPECT_EQ(library.ReadActions("m"), actions);
+    EXPECT_EQ(library.ReadActionLines("m")[0], "120,0,138,4,1,keyboard_key_A");
+
+    ASSERT_EQ(library.WriteActions("m", {actions[2]}), MacroError::None);
+    EXPECT_EQ(library.ReadActions("m"), std::vector<MacroAction>{actions[2]});
+    const IniFile file(*library.ActionFilePath("m"));
+    EXPECT_EQ(file.Read("MACROACTION", "2"), FormatActionLine(actions[2]));
+
+    // A line that is missing reads as "0" and gives an action of zeros.
+    IniFile(*library.ActionFilePath("gap")).Write("MACROACTIONCOUNT", "count", "2");
+    EXPECT_EQ(library.ReadActions("gap"), (std::vector<MacroAction>{{}, {}}));
+
+    // Lines that would break the file are refused.
+    EXPECT_EQ(library.WriteActionLines("m", {"0,0,1,1,1,a\n[MACROACTIONCOUNT]"}),
+              MacroError::BadActionLine);
+    EXPECT_EQ(library.WriteActions("m", {Key(4, true, 0, "a,b")}), MacroError::BadActionLine);
+    EXPECT_EQ(library.ReadActionCount("m"), 1);
+}
+
+TEST_F(MacroLibraryTest, FilesAreFoundWithoutRegardToCase) {
+    {
+        std::ofstream out(folder / "MACRO1.MAC");
+        out << "[MACROACTIONCOUNT]\r\ncount=1\r\n[MACROACTION]\r\n0=0,0,138,4,1,keyboard_key_A\r\n";
+    }
+    ASSERT_EQ(library.ReadActions("macro1").size(), 1u);
+    ASSERT_EQ(library.WriteActions("Macro1", {}), MacroError::None);
+    EXPECT_EQ(Listing(folder), (std::set<std::string>{"MACRO1.MAC"}));
+    EXPECT_EQ(library.ReadActionCount("macro1"), 0);
+}
+
+TEST_F(MacroLibraryTest, IndexWrittenByTheWindowsVersionIsRead) {
+    // UTF-16LE with a byte-order mark and CRLF line ends.
+    const std::u16string text = u"[MACROCOUNT]\r\ncount=2\r\n[MACRONAME]\r\n0=Макрос\r\n1=b\r\n";
+    std::ofstream out(library.IndexPath(), std::ios::binary);
+    out.put(static_cast<char>(0xFF)).put(static_cast<char>(0xFE));
+    for (char16_t c : text)
+        out.put(static_cast<char>(c & 0xFF)).put(static_cast<char>(c >> 8));
+    out.close();
+    EXPECT_EQ(library.ReadNames(), (std::vector<std::string>{"Макрос", "b"}));
+}
+
+TEST_F(MacroLibraryTest, MovingRenamesButNeverOverwritesAnotherFile) {
+    ASSERT_EQ(library.WriteActions("old", {Key(5, true, 1, "keyboard_key_B")}), MacroError::None);
+    ASSERT_EQ(library.MoveActionFile("old", "new"), MacroError::None);
+    EXPECT_EQ(Listing(folder), (std::set<std::string>{"new.mac"}));
+    EXPECT_EQ(library.ReadActionCount("new"), 1);
+
+    // A change of case only is a rename of the same file.
+    ASSERT_EQ(library.MoveActionFile("new", "NEW"), MacroError::None);
+    EXPECT_EQ(Listing(folder), (std::set<std::string>{"NEW.mac"}));
+
+    ASSERT_EQ(library.WriteActions("other", {}), MacroError::None);
+    EXPECT_EQ(library.MoveActionFile("NEW", "Other"), MacroError::NameExists);
+    EXPECT_EQ(library.ReadActionCount("NEW"), 1);
+    EXPECT_EQ(library.MoveActionFile("missing", "fresh"), MacroError::FileError);
+}
+
+TEST_F(MacroLibraryTest, DeleteRenumbersAndDropsCursorSectionsUntilNextStart) {
+    const zktest::TempDir program; // a program folder without cursor files
+    library.EnsureCursorFiles(program.path());
+    for (auto name : {"a", "b", "c"}) {
+        ASSERT_EQ(library.AppendName(name), MacroError::None);
+        ASSERT_EQ(library.WriteActions(name, {}), MacroError::None);
+    }
+    const IniFile index(library.IndexPath());
+    ASSERT_EQ(index.ReadInt("CURSORCOUNT", "count"), 4);
+
+    // The manager's delete: action file, then the index from the remaining list.
+    ASSERT_EQ(library.DeleteActionFile("a"), MacroError::None);
+    ASSERT_EQ(library.RewriteIndex({"b", "c"}), MacroError::None);
+    EXPECT_EQ(library.ReadNames(), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(index.ReadInt("CURSORCOUNT", "count"), 0);
+    EXPECT_FALSE(library.ActionFilePath("a").has_value() &&
+                 fs::exists(*library.ActionFilePath("a")));
+    EXPECT_TRUE(fs::exists(folder / "name_1.cur"));
+
+    // A cursor file edited by the user survives the next start's check.
+    IniFile(folder / "name_1.cur").Write("MACROACTION", "3", "99,0,1,1,0,mouse_key_left");
+    library.EnsureCursorFiles(program.path());
+    EXPECT_EQ(index.ReadInt("CURSORCOUNT", "count"), 4);
+    EXPECT_EQ(index.Read("CURSORNAME", "3"), "name_4");
+    EXPECT_EQ(library.ReadNames(), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(IniFile(folder / "name_1.cur").Read("MACROACTION", "3"), "99,0,1,1,0,mouse_key_left");
+
+    // Deleting a macro that has no file is no failure; a bad list changes nothing.
+    EXPECT_EQ(library.DeleteActionFile("a"), MacroError::None);
+    EXPECT_EQ(library.RewriteIndex({"b", "../c"}), MacroError::NameSlash);
+    EXPECT_EQ(library.ReadNames(), (std::vector<std::string>{"b", "c"}));
+}
+
+TEST_F(MacroLibraryTest, CursorFilesComeFromTheProgramFolderOrTheDefaults) {
+    const zktest::TempDir program;
+    {
+        std::ofstream out(program.path() / "NAME_2.CUR");
+        out << "[MACROACTIONCOUNT]\ncount=1\n[MACROACTION]\n0=1,0,4,7,0,mouse_move_to_right_text\n";
+    }
+    library.EnsureCursorFiles(program.path());
+    for (int n = 1; n <= kCursorFileCount; ++n)
+        EXPECT_TRUE(fs::exists(folder / CursorFileName(n)) || n == 2) << n;
+    ASSERT_TRUE(library.CursorFilePath(1));
+    EXPECT_EQ(IniFile(*library.CursorFilePath(1)).ReadInt("MACROACTIONCOUNT", "count"), 1);
+
+    // The defaults: six actions; the pause is action 3 and the moves are 4 and 5.
+    const auto actions = ReadActionFile(folder / "name_1.cur");
+    ASSERT_EQ(actions.size(), 6u);
+    EXPECT_GT(actions[3].Delay(), 0);
+    EXPECT_EQ(actions[4].ActionClass(), action_class::kHorizontalMove);
+    EXPECT_EQ(actions[5].ActionClass(), action_class::kVerticalMove);
+    std::set<std::pair<int, int>> directions;
+    for (int n : {1, 3, 4}) {
+        const auto a = ReadActionFile(folder / CursorFileName(n));
+        directions.insert({a[4].type, a[5].type});
+    }
+    EXPECT_EQ(directions.size(), 3u);
+    EXPECT_EQ(DefaultCursorFileText(0), "");
+
+    // With the count in place nothing is checked or copied again.
+    fs::remove(folder / "name_3.cur");
+    library.EnsureCursorFiles(program.path());
+    EXPECT_FALSE(fs::exists(folder / "name_3.cur"));
+
+    // The build writes the same files beside the program.
+    const zktest::TempDir stage;
+    ASSERT_TRUE(WriteDefaultCursorFiles(stage.path()));
+    std::ifstream in(stage.path() / "name_4.cur");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, DefaultCursorFileText(4));
+}
+
+TEST_F(MacroLibraryTest, NamesThatAreNoPlainFileNameAreRefused) {
+    const std::vector<std::pair<std::string, MacroError>> bad = {
+        {"", MacroError::NameEmpty},
+        {".", MacroError::NameDots},
+        {"..", MacroError::NameDots},
+        {"../../escape", MacroError::NameSlash},
+        {"/tmp/abs", MacroError::NameSlash},
+        {std::string("a\0b", 3), MacroError::NameControl},
+        {"two\nlines", MacroError::NameControl},
+        {"a=b", MacroError::NameIniSyntax},
+        {"[section]", MacroError::NameIniSyntax},
+        {" padded", MacroError::NameIniSyntax},
+        {"\"quoted\"", MacroError::NameIniSyntax},
+        {std::string(252, 'x'), MacroError::NameTooLong},
+    };
+    for (const auto& [name, error] : bad) {
+        EXPECT_EQ(CheckMacroName(name), error) << name;
+        EXPECT_EQ(library.AppendName(name), error) << name;
+        EXPECT_EQ(library.WriteActions(name, {}), error) << name;
+        EXPECT_EQ(library.WriteRepeatCount(name, 3), error) << name;
+        EXPECT_EQ(library.MoveActionFile("x", name), error) << name;
+        EXPECT_FALSE(MacroErrorText(error).empty());
+        EXPECT_FALSE(MacroErrorKey(error).empty());
+    }
+    EXPECT_EQ(library.ReadCount(), 0);
+    EXPECT_TRUE(Listing(folder).empty());
+    EXPECT_EQ(Listing(temp.path()), (std::set<std::string>{"ms"}));
+
+    for (const std::string good : {"a.b", "..x", "Макрос 1", "with space", "back\\slash"})
+        EXPECT_EQ(CheckMacroName(good), MacroError::None) << good;
+    EXPECT_EQ(CheckMacroName(std::string(251, 'y')), MacroError::None);
+}
+
+TEST_F(MacroLibraryTest, RepeatCountsAndAssignmentMemo) {
+    ASSERT_EQ(library.WriteRepeatCount("macro1", 1), MacroError::None);
+    ASSERT_EQ(library.WriteRepeatCount("Macro1", 7), MacroError::None);
+    EXPECT_EQ(library.ReadRepeatCount("MACRO1"), 7);
+    EXPECT_EQ(library.ReadRepeatCount("macro2"), 0);
+
+    const auto memoFile = folder / "defaultname.ini";
+    EXPECT_EQ(ReadAssignmentMemo(memoFile).macroIndex, 0);
+    EXPECT_EQ(ReadAssignmentMemo(memoFile).endStyle, 100);
+    ASSERT_TRUE(WriteAssignmentMemo(memoFile, 3, 2));
+    EXPECT_EQ(IniFile(memoFile).Read("MACROSET", "MACRONAME"), "3");
+    EXPECT_EQ(ReadAssignmentMemo(memoFile).endStyle, 2);
+}
