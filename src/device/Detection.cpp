@@ -1,0 +1,297 @@
+#include "device/Detection.h"
+
+#include "platform/Folders.h"
+#include "platform/IniFile.h"
+#include "platform/Log.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace zk::device {
+
+namespace {
+
+constexpr uint16_t kConfigUsagePage = 0xFF1C;
+constexpr uint16_t kConfigUsage = 0x0092;
+
+constexpr std::array<KindIdentity, 3> kIdentities{{
+    {DeviceKind::Mouse,
+     0x260D,
+     {0x1138, 0x1099, 0},
+     kConfigUsagePage,
+     kConfigUsage,
+     "ms",
+     "ms_tab",
+     "ms_tab_panel",
+     "ms_deng_same_mode",
+     "config_list",
+     "msProfile.ini",
+     "PROFILEDEVICESELECT",
+     "鼠标设备侦测线程设定退出"},
+    {DeviceKind::Keyboard,
+     0x0C45,
+     {0x6556, 0x0800, 0x7200},
+     kConfigUsagePage,
+     kConfigUsage,
+     "kb",
+     "kb_tab",
+     "kb_tab_panel",
+     "kb_deng_same_mode",
+     "kb_device_profile_combo",
+     "kbProfile.ini",
+     "PROFILEDEVICESELECT",
+     "键盘设备侦测线程设定退出"},
+    {DeviceKind::Mousepad,
+     0x0C45,
+     {0x5004, 0, 0},
+     kConfigUsagePage,
+     kConfigUsage,
+     "mp",
+     "mp_tab",
+     "",
+     "mp_deng_same_mode",
+     "mp_deng_profile_combo",
+     "mpProfile.ini",
+     "PROFILEDENGSELECT",
+     "鼠标垫设备侦测线程设定退出"},
+}};
+
+std::atomic<int> g_keyboardModel{0};
+
+bool Connected(const protocol::DeviceChannel* channel) {
+    return channel != nullptr && channel->IsConnected();
+}
+
+int ReadProfileSelection(const KindIdentity& id) {
+    const platform::IniFile ini(platform::GetProfileFolder(id.prefix) + std::string(id.profileIni));
+    return ini.ReadInt(id.profileSection, "select", "0");
+}
+
+ControlChange Change(ControlOp op, std::string_view control, int value = 0) {
+    return ControlChange{op, std::string(control), value};
+}
+
+class Detector {
+public:
+    Detector(DeviceKind kind, const DeviceChannels& channels, MainWindowLink& link,
+             const DetectionTiming& timing)
+        : id_(IdentityOf(kind)), channels_(channels), channel_(*channels.Of(kind)), link_(link),
+          timing_(timing) {}
+
+    // One poll step under the transaction lock; returns the pause before the
+    // next one.
+    std::chrono::milliseconds Step() {
+        std::lock_guard lock(channel_.transactionLock);
+        if (channel_.IsConnected())
+            TestPresence();
+        else
+            Scan();
+        if (id_.kind == DeviceKind::Mouse)
+            return timing_.mousePoll;
+        return channel_.IsConnected() ? timing_.connectedPoll : timing_.disconnectedPoll;
+    }
+
+private:
+    std::array<const protocol::DeviceChannel*, 2> Others() const {
+        switch (id_.kind) {
+        case DeviceKind::Mouse:
+            return {channels_.keyboard, channels_.mousepad};
+        case DeviceKind::Keyboard:
+            return {channels_.mouse, channels_.mousepad};
+        case DeviceKind::Mousepad:
+            break;
+        }
+        return {channels_.keyboard, channels_.mouse};
+    }
+
+    void TestPresence() {
+        const auto others = Others();
+        const bool anyOther = Connected(others[0]) || Connected(others[1]);
+        if (CHidDevice::IsPresent(channel_.hid.devicePath)) {
+            if (sameModeShown_ != static_cast<int>(anyOther)) {
+                sameModeShown_ = anyOther ? 1 : 0;
+                link_.QueueControlChanges({Change(ControlOp::SetVisible, id_.sameMode, anyOther)});
+            }
+            return;
+        }
+        // The device is gone. The presence test does not close the handle;
+        // the next scan's open replaces it.
+        channel_.MarkDisconnected();
+        sameModeShown_ = -1;
+        std::vector<ControlChange> changes{Change(ControlOp::SetVisible, id_.tab, 0)};
+        if (!anyOther) {
+            if (id_.kind == DeviceKind::Mouse) {
+                link_.QueueControlChanges(std::move(changes));
+                link_.PostMessage(kMsgMouseRemoved);
+                return;
+            }
+            changes.push_back(Change(ControlOp::ShowWindow, "", 0));
+            link_.QueueControlChanges(std::move(changes));
+            return;
+        }
+        switch (id_.kind) {
+        case DeviceKind::Mouse:
+            if (Connected(channels_.keyboard)) {
+                changes.push_back(Change(ControlOp::SetVisible, "kb_tab", 1));
+                changes.push_back(Change(ControlOp::Select, "kb_tab"));
+                changes.push_back(Change(ControlOp::SetFocus, "kb_tab"));
+            } else {
+                changes.push_back(Change(ControlOp::Select, "mp_tab"));
+                changes.push_back(Change(ControlOp::SetFocus, "mp_tab"));
+            }
+            break;
+        case DeviceKind::Mousepad:
+            changes.push_back(
+                Change(ControlOp::Select, Connected(channels_.keyboard) ? "kb_tab" : "ms_tab"));
+            break;
+        case DeviceKind::Keyboard:
+            changes.push_back(
+                Change(ControlOp::Select, Connected(channels_.mouse) ? "ms_tab" : "mp_tab"));
+            break;
+        }
+        link_.QueueControlChanges(std::move(changes));
+    }
+
+    void Scan() {
+        CHidDevice& hid = channel_.hid;
+        if (hid.EnumeratePaths() == 0) {
+            // A listing that fails once (udev busy, out of memory) must not end
+            // detection for the rest of the session: try again next step.
+            if (!listingFailed_)
+                platform::DebugLine("HID interface listing failed; detection retries");
+            listingFailed_ = true;
+            return;
+        }
+        listingFailed_ = false;
+        const std::vector<std::string> paths = hid.pathList;
+        const std::vector<HidInterfaceInfo> infos = hid.pathInfo;
+        for (size_t i = 0; i < paths.size(); ++i) {
+            const uint16_t vendor = i < infos.size() ? infos[i].vendorId : 0;
+            if (vendor != id_.vendorId)
+                continue;
+            hid.openForRead = 1;
+            hid.openForWrite = 1;
+            hid.openOverlapped = 1;
+            hid.openExclusive = 0;
+            hid.devicePath = paths[i];
+            if (hid.Open() == 0)
+                continue;
+            if (hid.attributes.vendorId == id_.vendorId &&
+                id_.AcceptsProduct(hid.attributes.productId) &&
+                hid.caps.usagePage == id_.usagePage && hid.caps.usage == id_.usage) {
+                Connect(hid.attributes.productId);
+                break;
+            }
+            hid.Close();
+        }
+        if (firstScan_) {
+            firstScan_ = false;
+            if (Connected(channels_.mouse))
+                link_.PostMessage(kMsgActivate);
+        }
+        hid.pathList.clear();
+        hid.pathInfo.clear();
+        hid.pathCount = 0;
+        hid.pathCursor = 0;
+    }
+
+    void Connect(uint16_t productId) {
+        sameModeShown_ = -1;
+        switch (id_.kind) {
+        case DeviceKind::Mouse: {
+            channel_.connected = 1;
+            const int select = ReadProfileSelection(id_);
+            link_.QueueControlChanges({Change(ControlOp::SelectItem, id_.profileControl, select)});
+            link_.StartTimer(kTimerMouseRead, std::chrono::milliseconds(500));
+            link_.QueueControlChanges({Change(ControlOp::SetVisible, id_.tab, 1),
+                                       Change(ControlOp::Select, id_.tab),
+                                       Change(ControlOp::SetVisible, id_.tabPanel, 1)});
+            break;
+        }
+        case DeviceKind::Mousepad: {
+            channel_.connected = 1;
+            const int select = ReadProfileSelection(id_);
+            link_.QueueControlChanges({Change(ControlOp::SetVisible, id_.tab, 1),
+                                       Change(ControlOp::Select, id_.tab),
+                                       Change(ControlOp::SelectItem, id_.profileControl, select),
+                                       Change(ControlOp::Update, id_.tab)});
+            link_.StartTimer(kTimerRedraw, std::chrono::milliseconds(100));
+            break;
+        }
+        case DeviceKind::Keyboard: {
+            if (productId == 0x0800)
+                g_keyboardModel = 0;
+            else if (productId == 0x6556)
+                g_keyboardModel = 1;
+            link_.QueueControlChanges(
+                {Change(ControlOp::SetVisible, id_.tab, 1), Change(ControlOp::Select, id_.tab)});
+            std::this_thread::sleep_for(timing_.keyboardConnectPause);
+            channel_.connected = 1;
+            const int select = ReadProfileSelection(id_);
+            link_.QueueControlChanges({Change(ControlOp::LoadKeyboardDeviceProfile, "", select),
+                                       Change(ControlOp::SelectItem, id_.profileControl, select)});
+            link_.StartTimer(kTimerRedraw, std::chrono::milliseconds(100));
+            link_.QueueControlChanges({Change(ControlOp::SetVisible, id_.tabPanel, 1),
+                                       Change(ControlOp::ShowWindow, "", 1)});
+            break;
+        }
+        }
+    }
+
+    const KindIdentity& id_;
+    const DeviceChannels& channels_;
+    protocol::DeviceChannel& channel_;
+    MainWindowLink& link_;
+    const DetectionTiming& timing_;
+    bool firstScan_ = true;
+    bool listingFailed_ = false;
+    int sameModeShown_ = -1; // last visibility handed over; -1 none since (dis)connect
+};
+
+} // namespace
+
+protocol::DeviceChannel* DeviceChannels::Of(DeviceKind kind) const {
+    switch (kind) {
+    case DeviceKind::Mouse:
+        return mouse;
+    case DeviceKind::Keyboard:
+        return keyboard;
+    case DeviceKind::Mousepad:
+        break;
+    }
+    return mousepad;
+}
+
+bool KindIdentity::AcceptsProduct(uint16_t productId) const {
+    for (uint16_t p : productIds)
+        if (p != 0 && p == productId)
+            return true;
+    return false;
+}
+
+const KindIdentity& IdentityOf(DeviceKind kind) {
+    for (const KindIdentity& id : kIdentities)
+        if (id.kind == kind)
+            return id;
+    return kIdentities[0];
+}
+
+void RunDetection(DeviceKind kind, const DeviceChannels& channels, MainWindowLink& link,
+                  const StopWait& stop, const DetectionTiming& timing) {
+    if (channels.Of(kind) != nullptr) {
+        Detector detector(kind, channels, link, timing);
+        while (!stop(std::chrono::milliseconds(1))) {
+            if (stop(detector.Step()))
+                break;
+        }
+    }
+    platform::DebugLine(IdentityOf(kind).exitLine);
+}
+
+int KeyboardModel() {
+    return g_keyboardModel.load();
+}
+
+} // namespace zk::device

@@ -1,0 +1,334 @@
+#include "device/HidrawBackend.h"
+
+#include "device/HidReportDescriptor.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <libudev.h>
+#include <linux/hidraw.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace zk::device {
+
+namespace {
+
+// Number at the end of a node name, for listing nodes in their natural order.
+long NodeNumber(const std::string& devnode) {
+    size_t end = devnode.size();
+    size_t begin = end;
+    while (begin > 0 && devnode[begin - 1] >= '0' && devnode[begin - 1] <= '9')
+        --begin;
+    if (begin == end)
+        return -1;
+    return std::strtol(devnode.c_str() + begin, nullptr, 10);
+}
+
+void SortNodes(std::vector<HidrawNode>& nodes) {
+    std::sort(nodes.begin(), nodes.end(), [](const HidrawNode& a, const HidrawNode& b) {
+        const long na = NodeNumber(a.devnode), nb = NodeNumber(b.devnode);
+        return na != nb ? na < nb : a.devnode < b.devnode;
+    });
+}
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes, size_t limit) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (bytes.size() > limit)
+        bytes.resize(limit);
+    return true;
+}
+
+std::string UeventValue(const std::string& ueventPath, const std::string& key) {
+    std::ifstream in(ueventPath);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.size() > key.size() && line.compare(0, key.size(), key) == 0 &&
+            line[key.size()] == '=')
+            return line.substr(key.size() + 1);
+    }
+    return {};
+}
+
+} // namespace
+
+bool ParseHidId(const std::string& hidId, uint32_t& bus, uint16_t& vendorId, uint16_t& productId) {
+    unsigned b = 0, v = 0, p = 0;
+    char tail = 0;
+    if (std::sscanf(hidId.c_str(), "%x:%x:%x%c", &b, &v, &p, &tail) != 3)
+        return false;
+    bus = b;
+    vendorId = static_cast<uint16_t>(v & 0xFFFF);
+    productId = static_cast<uint16_t>(p & 0xFFFF);
+    return true;
+}
+
+bool SplitHidrawPath(const std::string& path, std::string& devnode, int& collectionIndex) {
+    const size_t hash = path.rfind('#');
+    if (hash == std::string::npos) {
+        devnode = path;
+        collectionIndex = 0;
+        return !path.empty();
+    }
+    const std::string number = path.substr(hash + 1);
+    if (number.empty() || number.size() > 4 ||
+        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    devnode = path.substr(0, hash);
+    collectionIndex = std::atoi(number.c_str());
+    return !devnode.empty();
+}
+
+bool ListHidrawNodesUdev(std::vector<HidrawNode>& nodes) {
+    nodes.clear();
+    udev* u = udev_new();
+    if (!u)
+        return false;
+    udev_enumerate* e = udev_enumerate_new(u);
+    if (!e) {
+        udev_unref(u);
+        return false;
+    }
+    bool ok =
+        udev_enumerate_add_match_subsystem(e, "hidraw") >= 0 && udev_enumerate_scan_devices(e) >= 0;
+    if (ok) {
+        udev_list_entry* entry = nullptr;
+        udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(e)) {
+            const char* syspath = udev_list_entry_get_name(entry);
+            udev_device* dev = udev_device_new_from_syspath(u, syspath);
+            if (!dev)
+                continue;
+            HidrawNode node;
+            if (const char* devnode = udev_device_get_devnode(dev))
+                node.devnode = devnode;
+            // The parent is owned by the child; it is not unreferenced separately.
+            if (udev_device* parent =
+                    udev_device_get_parent_with_subsystem_devtype(dev, "hid", nullptr)) {
+                if (const char* p = udev_device_get_syspath(parent)) {
+                    node.hidSyspath = p;
+                    node.descriptorPath = node.hidSyspath + "/report_descriptor";
+                }
+                if (const char* id = udev_device_get_property_value(parent, "HID_ID"))
+                    node.hidId = id;
+            }
+            udev_device_unref(dev);
+            if (!node.devnode.empty())
+                nodes.push_back(std::move(node));
+        }
+    }
+    udev_enumerate_unref(e);
+    udev_unref(u);
+    SortNodes(nodes);
+    return ok;
+}
+
+HidrawNodeLister SysfsHidrawLister(std::string sysRoot, std::string devRoot) {
+    return [sysRoot = std::move(sysRoot),
+            devRoot = std::move(devRoot)](std::vector<HidrawNode>& nodes) {
+        namespace fs = std::filesystem;
+        nodes.clear();
+        std::error_code ec;
+        const fs::path classDir = fs::path(sysRoot) / "class" / "hidraw";
+        if (!fs::is_directory(classDir, ec))
+            return false;
+        for (const auto& entry : fs::directory_iterator(classDir, ec)) {
+            const std::string name = entry.path().filename().string();
+            const fs::path device = entry.path() / "device";
+            HidrawNode node;
+            const std::string devName = UeventValue((entry.path() / "uevent").string(), "DEVNAME");
+            node.devnode = (fs::path(devRoot) / (devName.empty() ? name : devName)).string();
+            std::error_code ec2;
+            const fs::path parent = fs::weakly_canonical(device, ec2);
+            node.hidSyspath = ec2 ? device.string() : parent.string();
+            node.hidId = UeventValue((device / "uevent").string(), "HID_ID");
+            node.descriptorPath = (device / "report_descriptor").string();
+            nodes.push_back(std::move(node));
+        }
+        SortNodes(nodes);
+        return !ec;
+    };
+}
+
+// ---------------------------------------------------------------------------------------------
+
+HidrawConnection::HidrawConnection(int fd, int collectionIndex)
+    : fd_(fd), collectionIndex_(collectionIndex) {}
+
+HidrawConnection::HidrawConnection(int fd, int collectionIndex, const HiddAttributes& attributes,
+                                   std::vector<uint8_t> reportDescriptor)
+    : fd_(fd), collectionIndex_(collectionIndex), given_(true), attributes_(attributes),
+      descriptor_(std::move(reportDescriptor)) {}
+
+HidrawConnection::~HidrawConnection() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+HidPollTarget HidrawConnection::ReadTarget() const {
+    return {fd_, POLLIN};
+}
+
+HidPollTarget HidrawConnection::WriteTarget() const {
+    return {fd_, POLLOUT};
+}
+
+ssize_t HidrawConnection::TryRead(uint8_t* buffer, size_t length) {
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer, length);
+        if (n > 0)
+            return n;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return kHidWouldBlock;
+        return kHidGone; // end of file, or the device went away
+    }
+}
+
+ssize_t HidrawConnection::TryWrite(const uint8_t* buffer, size_t length) {
+    for (;;) {
+        const ssize_t n = ::write(fd_, buffer, length);
+        if (n > 0)
+            return n;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS))
+            return kHidWouldBlock;
+        return kHidGone;
+    }
+}
+
+bool HidrawConnection::GetAttributes(HiddAttributes& attributes) {
+    if (given_) {
+        attributes = attributes_;
+        return true;
+    }
+    hidraw_devinfo info{};
+    if (::ioctl(fd_, HIDIOCGRAWINFO, &info) < 0)
+        return false;
+    attributes.vendorId = static_cast<uint16_t>(info.vendor);
+    attributes.productId = static_cast<uint16_t>(info.product);
+    attributes.versionNumber = 0;
+    return true;
+}
+
+bool HidrawConnection::GetReportDescriptor(std::vector<uint8_t>& descriptor) {
+    if (given_) {
+        descriptor = descriptor_;
+        return true;
+    }
+    int size = 0;
+    if (::ioctl(fd_, HIDIOCGRDESCSIZE, &size) < 0 || size < 0 || size > HID_MAX_DESCRIPTOR_SIZE)
+        return false;
+    hidraw_report_descriptor rd{};
+    rd.size = static_cast<uint32_t>(size);
+    if (::ioctl(fd_, HIDIOCGRDESC, &rd) < 0)
+        return false;
+    descriptor.assign(rd.value, rd.value + size);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+HidrawBackend::HidrawBackend() : lister_(ListHidrawNodesUdev) {}
+
+HidrawBackend::HidrawBackend(HidrawNodeLister lister) : lister_(std::move(lister)) {}
+
+bool HidrawBackend::Enumerate(std::vector<HidInterfaceInfo>& interfaces) {
+    interfaces.clear();
+    std::vector<HidrawNode> nodes;
+    if (!lister_ || !lister_(nodes))
+        return false;
+    std::map<std::string, std::string> parents;
+    for (const HidrawNode& node : nodes) {
+        parents[node.devnode] = node.hidSyspath;
+        HidInterfaceInfo base;
+        base.path = node.devnode;
+        ParseHidId(node.hidId, base.busType, base.vendorId, base.productId);
+        std::vector<uint8_t> descriptor;
+        std::optional<HidPreparsedData> parsed;
+        if (ReadFile(node.descriptorPath, descriptor, HID_MAX_DESCRIPTOR_SIZE))
+            parsed = ParseReportDescriptor(descriptor.data(), descriptor.size());
+        if (!parsed) {
+            interfaces.push_back(base); // listed; identity of its collection unknown
+            continue;
+        }
+        for (size_t c = 0; c < parsed->collections.size(); ++c) {
+            HidInterfaceInfo info = base;
+            if (c > 0)
+                info.path = node.devnode + "#" + std::to_string(c);
+            info.usagePage = parsed->collections[c].caps.usagePage;
+            info.usage = parsed->collections[c].caps.usage;
+            interfaces.push_back(std::move(info));
+        }
+    }
+    std::lock_guard lock(mutex_);
+    knownParent_ = std::move(parents);
+    return true;
+}
+
+bool HidrawBackend::FindNode(const std::string& devnode, HidrawNode& node) {
+    std::vector<HidrawNode> nodes;
+    if (!lister_ || !lister_(nodes))
+        return false;
+    for (auto& n : nodes) {
+        if (n.devnode == devnode) {
+            node = std::move(n);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::unique_ptr<IHidConnection> HidrawBackend::Open(const std::string& path,
+                                                    const HidOpenFlags& flags) {
+    std::string devnode;
+    int collection = 0;
+    if (!SplitHidrawPath(path, devnode, collection))
+        return nullptr;
+    int mode = O_RDWR;
+    if (flags.read && !flags.write)
+        mode = O_RDONLY;
+    else if (!flags.read && flags.write)
+        mode = O_WRONLY;
+    const int fd = ::open(devnode.c_str(), mode | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    // Advisory locks stand in for sharing modes between the programs that honour them.
+    if (::flock(fd, (flags.exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) < 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        return nullptr;
+    }
+    HidrawNode node;
+    if (FindNode(devnode, node)) {
+        std::lock_guard lock(mutex_);
+        knownParent_[devnode] = node.hidSyspath;
+    }
+    return std::make_unique<HidrawConnection>(fd, collection);
+}
+
+bool HidrawBackend::IsPresent(const std::string& path) {
+    std::string devnode;
+    int collection = 0;
+    if (!SplitHidrawPath(path, devnode, collection))
+        return false;
+    HidrawNode node;
+    if (!FindNode(devnode, node))
+        return false;
+    std::lock_guard lock(mutex_);
+    const auto it = knownParent_.find(devnode);
+    // A node number reused by another device (unplugged and replugged) has a new HID parent.
+    return it == knownParent_.end() || it->second == node.hidSyspath;
+}
+
+} // namespace zk::device

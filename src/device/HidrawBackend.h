@@ -1,0 +1,88 @@
+#pragma once
+// The hidraw back end: HID interfaces of real devices through /dev/hidraw* nodes.
+//
+// Each node is listed once per top-level collection of its report descriptor: the path of the
+// first collection is the node itself ("/dev/hidraw3"), further collections get "#<index>"
+// ("/dev/hidraw3#1"), so that an interface that carries a mouse and a consumer-control
+// collection shows both identities. Nodes are found with libudev; identity comes from the HID
+// parent's HID_ID property and the descriptor from its report_descriptor file in sysfs, so
+// enumeration needs no access rights to the nodes.
+
+#include "device/HidBackend.h"
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace zk::device {
+
+// One hidraw node as the system describes it.
+struct HidrawNode {
+    std::string devnode;        // "/dev/hidraw3"
+    std::string hidSyspath;     // sysfs path of the HID parent (unique per plug-in)
+    std::string hidId;          // "BBBB:VVVVVVVV:PPPPPPPP" (bus, vendor, product in hex)
+    std::string descriptorPath; // the parent's report_descriptor file
+};
+
+// Lists hidraw nodes; false when they cannot be listed.
+using HidrawNodeLister = std::function<bool(std::vector<HidrawNode>&)>;
+
+// Node listers: libudev (the default), and a plain walk of a sysfs tree below `sysRoot`
+// (class/hidraw/<name>/device/{uevent,report_descriptor}), with device nodes in `devRoot`.
+bool ListHidrawNodesUdev(std::vector<HidrawNode>& nodes);
+HidrawNodeLister SysfsHidrawLister(std::string sysRoot, std::string devRoot = "/dev");
+
+// Parses "0003:0000260D:00001138".
+bool ParseHidId(const std::string& hidId, uint32_t& bus, uint16_t& vendorId, uint16_t& productId);
+// Splits a path into its node and collection index; false for a malformed suffix.
+bool SplitHidrawPath(const std::string& path, std::string& devnode, int& collectionIndex);
+
+// A connection over a file descriptor that keeps report boundaries: a hidraw node, or (in
+// tests) one end of a SEQPACKET socket pair. The descriptor is owned and closed.
+class HidrawConnection : public IHidConnection {
+public:
+    HidrawConnection(int fd, int collectionIndex);
+    // For a descriptor that answers no hidraw ioctl: identity and report descriptor given.
+    HidrawConnection(int fd, int collectionIndex, const HiddAttributes& attributes,
+                     std::vector<uint8_t> reportDescriptor);
+    ~HidrawConnection() override;
+
+    HidPollTarget ReadTarget() const override;
+    HidPollTarget WriteTarget() const override;
+    ssize_t TryRead(uint8_t* buffer, size_t length) override;
+    ssize_t TryWrite(const uint8_t* buffer, size_t length) override;
+    bool GetAttributes(HiddAttributes& attributes) override;
+    bool GetReportDescriptor(std::vector<uint8_t>& descriptor) override;
+    int CollectionIndex() const override { return collectionIndex_; }
+
+private:
+    int fd_;
+    int collectionIndex_;
+    bool given_ = false;
+    HiddAttributes attributes_;
+    std::vector<uint8_t> descriptor_;
+};
+
+class HidrawBackend : public IHidBackend {
+public:
+    HidrawBackend();
+    explicit HidrawBackend(HidrawNodeLister lister);
+
+    bool Enumerate(std::vector<HidInterfaceInfo>& interfaces) override;
+    std::unique_ptr<IHidConnection> Open(const std::string& path,
+                                         const HidOpenFlags& flags) override;
+    // The node still exists and belongs to the same plugged-in device (same HID parent) as
+    // when it was last listed or opened. Nothing is opened.
+    bool IsPresent(const std::string& path) override;
+
+private:
+    bool FindNode(const std::string& devnode, HidrawNode& node);
+
+    HidrawNodeLister lister_;
+    std::mutex mutex_;
+    std::map<std::string, std::string> knownParent_; // devnode -> HID parent seen last
+};
+
+} // namespace zk::device
