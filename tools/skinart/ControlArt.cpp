@@ -146,6 +146,15 @@ void DrawGlyphs(ArtWriter& w) {
         }
     }
 
+    // Delay of a macro line: a small clock.
+    w.Emit(QStringLiteral("common/delay.png"), {14, 14}, [](QPainter& p) {
+        p.setPen(QPen(ink::textDim, 1.4, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(7, 7), 5.5, 5.5);
+        p.drawLine(QPointF(7, 7), QPointF(7, 3.8));
+        p.drawLine(QPointF(7, 7), QPointF(9.5, 8.5));
+    });
+
     // Caption buttons: 16 x 16 line icons in the text colour.
     auto icon = [&](const char* name, const std::function<void(QPainter&)>& body) {
         for (const Tone& t : tones) {
