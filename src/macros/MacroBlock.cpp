@@ -60,6 +60,19 @@ std::optional<int> MacroOverflow(std::size_t size, std::uint8_t capacity) {
     return static_cast<int>((size - room) / kDeviceActionSize + 1);
 }
 
+settings::ButtonAction MacroButtonAction(std::uint8_t index, MacroEndStyle style,
+                                         std::uint8_t repeatCount) {
+    switch (style) {
+    case MacroEndStyle::ButtonDown:
+        return {settings::action_type::kMacroEndMode, index, kEndModeButtonDown};
+    case MacroEndStyle::ButtonUp:
+        return {settings::action_type::kMacroEndMode, index, kEndModeButtonUp};
+    case MacroEndStyle::RepeatCount:
+        break;
+    }
+    return {settings::action_type::kMacroRepeat, index, repeatCount};
+}
+
 LibraryBlock BuildLibraryBlock(const MacroLibrary& library, std::uint8_t capacity) {
     LibraryBlock result;
     const auto names = library.ReadNames("0");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "macros/MacroAction.h"
+#include "settings/ButtonAction.h"
 
 namespace zk::macros {
 
@@ -59,6 +60,17 @@ struct LibraryBlock {
     std::vector<std::uint8_t> block;
     int overflow = 0;
 };
+
+// How a macro assigned to a button ends; the values are those of the
+// assignment memo's ENDSTYLE.
+enum class MacroEndStyle : int { RepeatCount = 0, ButtonDown = 1, ButtonUp = 2 };
+inline constexpr std::uint8_t kEndModeButtonDown = 2;
+inline constexpr std::uint8_t kEndModeButtonUp = 1;
+
+// The button action that plays macro `index`: {0x71, index, repeatCount}, or
+// {0x70, index, end mode}.
+settings::ButtonAction MacroButtonAction(std::uint8_t index, MacroEndStyle style,
+                                         std::uint8_t repeatCount);
 
 // Reads the library's index and action files and packs them; the size is
 // checked against the capacity before any action line is read.

@@ -355,6 +355,14 @@ std::vector<MacroAction> MacroLibrary::ReadActions(std::string_view name) const 
     return path ? ReadActionFile(*path) : std::vector<MacroAction>{};
 }
 
+settings::MacroNameLookup MacroNameLookupOf(MacroLibrary library) {
+    return [library = std::move(library)](std::uint8_t index) -> std::optional<std::string> {
+        if (index >= library.ReadCount())
+            return std::nullopt;
+        return library.ReadName(index);
+    };
+}
+
 std::vector<std::string> ReadActionFileLines(const fs::path& file) {
     const IniSnapshot text(file);
     const int count = ClampCount(text.ReadInt(kActionCountSection, kCountKey));

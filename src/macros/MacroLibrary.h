@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "macros/MacroAction.h"
+#include "settings/KeyTables.h"
 
 namespace zk::macros {
 
@@ -106,6 +107,10 @@ private:
     std::filesystem::path folder_;
     std::string indexFile_;
 };
+
+// Macro names for the button labels: reads MACROCOUNT and MACRONAME of the
+// library's index at each call; nothing for an index at or beyond the count.
+settings::MacroNameLookup MacroNameLookupOf(MacroLibrary library);
 
 // The lines and the actions of any file in the action-file layout (an action
 // file or a cursor file); a missing file has none.

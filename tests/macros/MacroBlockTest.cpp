@@ -88,3 +88,10 @@ TEST(MacroBlock, LibraryIsPackedFromItsFiles) {
     EXPECT_EQ(refused.overflow, 10);
     EXPECT_TRUE(refused.block.empty());
 }
+
+TEST(MacroBlock, ButtonActionsNameTheMacroByIndex) {
+    using zk::settings::ButtonAction;
+    EXPECT_EQ(MacroButtonAction(4, MacroEndStyle::RepeatCount, 9), (ButtonAction{0x71, 4, 9}));
+    EXPECT_EQ(MacroButtonAction(4, MacroEndStyle::ButtonDown, 9), (ButtonAction{0x70, 4, 2}));
+    EXPECT_EQ(MacroButtonAction(0, MacroEndStyle::ButtonUp, 9), (ButtonAction{0x70, 0, 1}));
+}

@@ -253,3 +253,16 @@ TEST_F(MacroLibraryTest, RepeatCountsAndAssignmentMemo) {
     EXPECT_EQ(IniFile(memoFile).Read("MACROSET", "MACRONAME"), "3");
     EXPECT_EQ(ReadAssignmentMemo(memoFile).endStyle, 2);
 }
+
+TEST_F(MacroLibraryTest, ButtonLabelsNameMacrosOfTheIndexOnly) {
+    using zk::settings::ActionLabel;
+    using zk::settings::ButtonAction;
+    ASSERT_EQ(library.AppendName("Burst"), MacroError::None);
+    const auto lookup = MacroNameLookupOf(library);
+    EXPECT_EQ(DisplayKeyOf(ButtonAction{0x71, 0, 3}, lookup),
+              (ActionLabel{ActionLabel::Kind::Text, "Burst"}));
+    EXPECT_EQ(DisplayKeyOf(ButtonAction{0x70, 1, 2}, lookup), ActionLabel{});
+    // The lookup follows later changes of the index.
+    ASSERT_EQ(library.AppendName("Second"), MacroError::None);
+    EXPECT_EQ(DisplayKeyOf(ButtonAction{0x70, 1, 2}, lookup).text, "Second");
+}
