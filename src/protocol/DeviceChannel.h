@@ -1,0 +1,101 @@
+#pragma once
+
+// Device channel: one per device kind, owned by the main window. It holds the
+// identity of its device, the connected flag, the HID interface and the
+// transaction lock, and it performs every command of the device protocol.
+//
+// API summary (all commands return the result codes of protocol/Frame.h:
+// 1 ok, 0 not connected / no answer, -1 write failed, -102 status 0xFF,
+// -103 status 0xFE, -201 argument out of range and nothing sent):
+//
+//   Transact(request, response, bytesRead)   one request, up to 4 attempts of
+//                                            write + 300 ms read; the lock is
+//                                            held from each write to the end
+//                                            of its read; reports left over
+//                                            from earlier requests are dropped
+//                                            before the first write
+//   CmdStart()                               0x01
+//   CmdFinish()                              waits 10 ms, then 0x02
+//   CmdReadCapabilities(dest)                0x03, 33 bytes into dest[0..32]
+//   CmdReadData(dest, length, address)       0x05, length 0..56 bytes into dest
+//   CmdWriteData(src, length, address)       0x06, length 0..56 bytes from src
+//   CmdReadDefaultBlock(dest)                0x07, blockLength bytes
+//   CmdReadProfileBlock(dest, profile)       0x08, blockLength bytes at profile x 126
+//   CmdWriteProfileBlock(src, profile)       0x09, blockLength bytes at profile x 126
+//   CmdWriteMacroArea(src, totalLength)      0x15, totalLength bytes from offset 0
+//
+// Block commands move 56-byte chunks, one transaction each; blockLength is
+// re-read before every chunk; a chunk that fails stops the transfer and the
+// chunks before it stay delivered. Buffers are spans: a buffer shorter than
+// the bytes the command moves yields -201 without traffic, so a command never
+// reads or writes beyond the caller's memory.
+//
+// Detection code takes `transactionLock` for a whole poll step (it is
+// recursive) and sets `connected`; every other thread only reads the flags.
+
+#include "device/HidDevice.h"
+#include "protocol/Frame.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <span>
+
+namespace zk::protocol {
+
+inline constexpr int kTransactionAttempts = 4;
+inline constexpr uint32_t kResponseTimeoutMs = 300;
+inline constexpr int kFinishPauseMs = 10;
+
+class DeviceChannel {
+public:
+    DeviceChannel() = default;
+    ~DeviceChannel();
+    DeviceChannel(const DeviceChannel&) = delete;
+    DeviceChannel& operator=(const DeviceChannel&) = delete;
+
+    // Identity (written once before the detection threads start) and state.
+    std::atomic<uint16_t> blockLength{kDefaultBlockLength};
+    uint16_t vendorId = 0;
+    uint16_t productId = 0;
+    uint16_t usage = 0;
+    uint16_t usagePage = 0;
+    std::atomic<int32_t> connected{0};
+    std::atomic<int32_t> effectPause{0};
+    device::CHidDevice hid;
+    std::recursive_mutex transactionLock;
+
+    bool IsConnected() const { return connected.load() != 0; }
+    // Sets the identity; clears connected and effectPause.
+    void SetIdentity(uint16_t vendor, uint16_t product, uint16_t hidUsage, uint16_t hidUsagePage);
+    // Clears the connected flag and the effect pause flag together.
+    void MarkDisconnected();
+
+    int32_t Transact(const ReportFrame& request, ReportFrame& response, uint32_t& bytesRead);
+
+    int32_t CmdStart();
+    int32_t CmdFinish();
+    int32_t CmdReadCapabilities(std::span<uint8_t> dest);
+    int32_t CmdReadData(std::span<uint8_t> dest, uint8_t length, uint16_t address);
+    int32_t CmdWriteData(std::span<const uint8_t> src, uint8_t length, uint16_t address);
+    int32_t CmdReadDefaultBlock(std::span<uint8_t> dest);
+    int32_t CmdReadProfileBlock(std::span<uint8_t> dest, int profile);
+    int32_t CmdWriteProfileBlock(std::span<const uint8_t> src, int profile);
+    int32_t CmdWriteMacroArea(std::span<const uint8_t> src, uint32_t totalLength);
+
+private:
+    static constexpr int kMaxStaleReports = 16;
+    // Drops input reports already waiting before a new request is written.
+    void DiscardStaleReports();
+    // Builds, transacts and maps the status; copies `copyLength` response
+    // data bytes into `dest` on acceptance.
+    int32_t Run(Command command, uint8_t byte4, uint16_t address, std::span<const uint8_t> data,
+                std::span<uint8_t> dest, std::size_t copyLength);
+    // Chunked transfer of commands 7, 8, 9 (total = blockLength, re-read per
+    // chunk when `fromBlockLength`) and 0x15.
+    int32_t ReadChunks(Command command, uint16_t base, std::span<uint8_t> dest);
+    int32_t WriteChunks(Command command, uint16_t base, std::span<const uint8_t> src,
+                        bool fromBlockLength, uint32_t total);
+};
+
+} // namespace zk::protocol
