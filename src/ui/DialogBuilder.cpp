@@ -1,0 +1,92 @@
+#include "ui/DialogBuilder.h"
+
+#include "ui/ControlFactory.h"
+#include "ui/Log.h"
+#include "ui/ResourceManager.h"
+#include "ui/WindowImplBase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUiLoader>
+#include <QWidget>
+
+#include <vector>
+
+namespace zk::ui {
+
+namespace {
+
+// Windows whose layouts are being built on this thread, innermost last; a
+// sub-layout built without a callback asks the innermost one.
+thread_local std::vector<WindowImplBase*> tBuilding;
+thread_local int tDepth = 0;
+constexpr int kMaxDepth = 16;
+
+class Loader : public QUiLoader {
+public:
+    explicit Loader(WindowImplBase* callback) : callback_(callback) { clearPluginPaths(); }
+
+    QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
+        QWidget* w = nullptr;
+        if (callback_) {
+            w = callback_->CreateControl(className);
+            if (w) {
+                if (w->parentWidget() != parent)
+                    w->setParent(parent);
+                if (w->objectName().isEmpty())
+                    w->setObjectName(name);
+                return w;
+            }
+        }
+        w = ControlFactory::CreateControl(className, parent);
+        if (w) {
+            if (w->parentWidget() != parent)
+                w->setParent(parent);
+            w->setObjectName(name);
+            return w;
+        }
+        return QUiLoader::createWidget(className, parent, name);
+    }
+
+private:
+    WindowImplBase* callback_;
+};
+
+} // namespace
+
+QWidget* DialogBuilder::Create(const QString& nameOrFile, WindowImplBase* callback,
+                               QWidget* parent) {
+    if (tDepth >= kMaxDepth) {
+        qCWarning(uiLog) << "layouts nested too deeply at" << nameOrFile;
+        return nullptr;
+    }
+    const QString path = ResourceManager::GetInstance().ResolveLayout(nameOrFile);
+    if (path.isEmpty()) {
+        qCWarning(uiLog) << "no layout" << nameOrFile;
+        return nullptr;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(uiLog) << "cannot open layout" << path;
+        return nullptr;
+    }
+    WindowImplBase* cb = callback ? callback : (tBuilding.empty() ? nullptr : tBuilding.back());
+    Loader loader(cb);
+    loader.setWorkingDirectory(QFileInfo(path).absoluteDir());
+    ++tDepth;
+    if (callback)
+        tBuilding.push_back(callback);
+    QWidget* root = loader.load(&file, parent);
+    if (callback)
+        tBuilding.pop_back();
+    --tDepth;
+    if (!root) {
+        qCWarning(uiLog) << "cannot build layout" << path << loader.errorString();
+        return nullptr;
+    }
+    ResourceManager::GetInstance().ApplyTexts(root);
+    return root;
+}
+
+} // namespace zk::ui
