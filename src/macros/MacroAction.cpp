@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/IniFile.h"
+#include "settings/KeyTables.h"
 
 namespace zk::macros {
 
@@ -81,5 +82,45 @@ const std::array<MouseActionRow, 16> MouseActionTable = {{
     {0x20A, 0, 0, "mouse_cursor_text"},
     {0, 0, 0, "mouse_text"},
 }};
+
+bool ApplyKeyboardRow(MacroAction& action, std::size_t row) {
+    if (row >= settings::kMacroKeyRows)
+        return false;
+    const auto& key = settings::KeyboardKeyTable[row];
+    const std::uint8_t direction = action.type & kDirectionBit;
+    if (key.p2 != 0) {
+        action.code = key.p2;
+        action.type = direction | action_class::kKey;
+    } else if (key.p1 != 0) {
+        action.code = key.p1;
+        action.type = direction | action_class::kModifier;
+    }
+    action.name = std::string(settings::KeyboardKeyName(row));
+    return true;
+}
+
+std::optional<std::size_t> KeyboardRowOf(const MacroAction& action) {
+    const auto actionClass = action.ActionClass();
+    for (std::size_t row = 0; row < settings::kMacroKeyRows; ++row) {
+        const auto& key = settings::KeyboardKeyTable[row];
+        if ((actionClass == action_class::kKey && key.p2 == action.code) ||
+            (actionClass == action_class::kModifier && key.p1 == action.code))
+            return row;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::size_t> MouseActionRowOf(const MacroAction& action) {
+    for (std::size_t row = 0; row < 10; ++row)
+        if (MouseActionTable[row].buttonBit == action.code &&
+            MouseActionTable[row].type == action.type)
+            return row;
+    const bool negative = (action.type & kDirectionBit) != 0;
+    if (action.ActionClass() == action_class::kHorizontalMove)
+        return negative ? 10 : 11;
+    if (action.ActionClass() == action_class::kVerticalMove)
+        return negative ? 12 : 13;
+    return std::nullopt;
+}
 
 } // namespace zk::macros

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,5 +60,18 @@ struct MouseActionRow {
     std::string_view name;
 };
 extern const std::array<MouseActionRow, 16> MouseActionTable;
+
+// Keys of a macro are rows 0 to 103 of the keyboard key table. A row with a
+// HID usage gives a key action (class 10, code = usage), a modifier row a
+// modifier action (class 9, code = modifier bit). Sets type, code and name of
+// `action` from row `row`, keeping its direction, delay and down; false (and
+// nothing changed) for a row that is not a macro key.
+bool ApplyKeyboardRow(MacroAction& action, std::size_t row);
+// The first keyboard row whose usage (class 10) or modifier bit (class 9)
+// equals the action's code.
+std::optional<std::size_t> KeyboardRowOf(const MacroAction& action);
+// The chooser row of a mouse action: the first of rows 0 to 9 with the
+// action's button bit and type, else the move row of its class and direction.
+std::optional<std::size_t> MouseActionRowOf(const MacroAction& action);
 
 } // namespace zk::macros

@@ -484,6 +484,10 @@ void MacroLibrary::EnsureCursorFiles(const fs::path& programFolder) const {
     }
 }
 
+void MacroLibrary::EnsureCursorFiles() const {
+    EnsureCursorFiles(platform::GetModuleFolder());
+}
+
 std::optional<fs::path> MacroLibrary::CursorFilePath(int index) const {
     const auto name =
         platform::IniFile(IndexPath()).Read(kCursorNameSection, std::to_string(index));

@@ -95,6 +95,8 @@ public:
     // `programFolder` or, when that has none, written from the defaults; a file
     // already in the folder is kept.
     void EnsureCursorFiles(const std::filesystem::path& programFolder) const;
+    // The same with the program's own folder.
+    void EnsureCursorFiles() const;
     // The cursor file named by CURSORNAME key `index` ("name_1" for key 0).
     std::optional<std::filesystem::path> CursorFilePath(int index = 0) const;
 

@@ -93,3 +93,44 @@ TEST(MouseActions, ButtonRowsPairPressWithRelease) {
     EXPECT_EQ(MouseActionTable[13].type, action_class::kVerticalMove);
     EXPECT_EQ(MouseActionTable[15].name, "mouse_text");
 }
+
+TEST(MacroKeys, ChoosingAKeySetsClassAndCodeKeepingDirection) {
+    MacroAction a = ActionFromLine("30,0,138,4,1,keyboard_key_A");
+    ASSERT_TRUE(ApplyKeyboardRow(a, 1)); // LShift
+    EXPECT_EQ(a.type, 0x89);
+    EXPECT_EQ(a.code, 0x02);
+    EXPECT_EQ(a.name, "keyboard_key_LShift");
+    EXPECT_EQ(a.Delay(), 30);
+    ASSERT_TRUE(ApplyKeyboardRow(a, 8)); // A
+    EXPECT_EQ(a.type, 0x8A);
+    EXPECT_EQ(a.code, 0x04);
+
+    a.type = 0x0A;
+    ASSERT_TRUE(ApplyKeyboardRow(a, 53));
+    EXPECT_EQ(a.type, 0x0A);
+    EXPECT_EQ(a.name, "keyboard_key_xiegang");
+    EXPECT_FALSE(ApplyKeyboardRow(a, 104)); // consumer keys are no macro keys
+    EXPECT_EQ(a.name, "keyboard_key_xiegang");
+
+    // Every macro key is found again from the action it makes.
+    for (std::size_t row = 0; row < 104; ++row) {
+        MacroAction b;
+        ASSERT_TRUE(ApplyKeyboardRow(b, row));
+        EXPECT_EQ(KeyboardRowOf(b), row);
+    }
+    EXPECT_FALSE(KeyboardRowOf(ActionFromLine("0,0,138,255,1,x")));
+}
+
+TEST(MacroKeys, MouseActionsFindTheirChooserRow) {
+    for (std::size_t row = 0; row < 10; ++row) {
+        MacroAction a;
+        a.type = MouseActionTable[row].type;
+        a.code = MouseActionTable[row].buttonBit;
+        EXPECT_EQ(MouseActionRowOf(a), row);
+    }
+    EXPECT_EQ(MouseActionRowOf(ActionFromLine("0,0,132,40,1,x")), 10u);
+    EXPECT_EQ(MouseActionRowOf(ActionFromLine("0,0,4,40,0,x")), 11u);
+    EXPECT_EQ(MouseActionRowOf(ActionFromLine("0,0,133,40,1,x")), 12u);
+    EXPECT_EQ(MouseActionRowOf(ActionFromLine("0,0,5,0,0,x")), 13u);
+    EXPECT_FALSE(MouseActionRowOf(ActionFromLine("0,0,129,32,1,x")));
+}
