@@ -1,10 +1,5 @@
-#include <QApplication>
-#include <QLabel>
+#include "app/AppMain.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QLabel label(QStringLiteral("ORVANE ZK412V"));
-    label.resize(800, 572);
-    label.show();
-    return app.exec();
+    return zk::app::RunApplication(argc, argv);
 }

@@ -1,0 +1,97 @@
+#include "app/AppMain.h"
+
+#include "app/AppOptions.h"
+#include "app/MainWnd.h"
+#include "app/Wiring.h"
+#include "platform/Folders.h"
+#include "platform/Log.h"
+#include "platform/PrivateFonts.h"
+#include "platform/QtLog.h"
+#include "platform/SingleInstance.h"
+#include "ui/PaintManager.h"
+#include "ui/ResourceManager.h"
+
+#include <QApplication>
+#include <QFile>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zk::app {
+
+namespace {
+
+void ApplyStyleSheet(const QString& skinFolder) {
+    QFile qss(skinFolder + QStringLiteral("style.qss"));
+    if (qss.open(QIODevice::ReadOnly))
+        qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+}
+
+} // namespace
+
+int RunApplication(int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const ParsedCommandLine cmd = ParseCommandLine(args);
+    if (!cmd.error.empty()) {
+        std::fprintf(stderr, "zk412v: %s\n\n%s", cmd.error.c_str(), UsageText().c_str());
+        return 2;
+    }
+    if (cmd.options.help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    SetCurrentOptions(cmd.options);
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("zk412v"));
+    // The window hides itself and lives in the tray; only the tray menu ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    platform::InstallQtDebugSink();
+
+    const QString moduleFolder = QString::fromStdString(platform::GetModuleFolder());
+    platform::LoadPrivateFont(moduleFolder, QStringLiteral("Font/Simplified_Chinese.ttf"));
+    platform::LoadPrivateFont(moduleFolder, QStringLiteral("Font/Talvane-Regular.otf"));
+
+    platform::DebugLine("软件标示：" + std::to_string(kActivationMessage));
+
+    platform::SingleInstance instance;
+    if (instance.Start() == platform::SingleInstance::Role::Second) {
+        platform::DebugLine("another instance runs: activated it");
+        platform::RemovePrivateFonts();
+        return 0;
+    }
+    instance.SetActivationHandler([] {
+        if (CMainWnd* wnd = CMainWnd::Instance())
+            wnd->PostMessage(kActivationMessage);
+    });
+
+    auto& rm = ui::ResourceManager::GetInstance();
+    rm.SetInstancePath(moduleFolder);
+    rm.SetResourcePath(moduleFolder + QStringLiteral("skin/"));
+    rm.LoadResource(QStringLiteral("res.xml"));
+    ApplyStyleSheet(rm.GetResourcePath());
+    RegisterControlClasses();
+
+    auto window = std::make_unique<CMainWnd>();
+    WireSubsystems(*window, cmd.options);
+    if (window->Create(nullptr, QStringLiteral("ORVANE ZK412V"), ui::WindowStyle::Frame,
+                       QRect(0, 0, 800, 572))) {
+        window->CenterWindow();
+        window->ShowWindow(true);
+        ui::PaintManager::MessageLoop();
+    } else {
+        std::fprintf(stderr, "zk412v: the main window's layout could not be loaded from %s\n",
+                     qPrintable(rm.GetResourcePath()));
+        window.reset();
+        platform::RemovePrivateFonts();
+        return 1;
+    }
+
+    window.reset();
+    platform::RemovePrivateFonts();
+    return 0;
+}
+
+} // namespace zk::app

@@ -1,0 +1,609 @@
+#include "app/MainWnd.h"
+
+#include "app/Language.h"
+#include "platform/Folders.h"
+#include "platform/IniFile.h"
+#include "platform/Log.h"
+#include "platform/Registry.h"
+#include "ui/ControlFactory.h"
+#include "ui/Controls.h"
+#include "ui/DialogBuilder.h"
+
+#include <QAbstractItemView>
+#include <QCursor>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QThread>
+
+#include <cstring>
+
+namespace zk::app {
+
+namespace {
+
+std::atomic<CMainWnd*> g_mainWnd{nullptr};
+
+platform::IniFile MainIni() {
+    return platform::IniFile(platform::GetDataFolder() + kMainIni);
+}
+
+// Identities written into the channels at "windowinit": vendor, product,
+// usage, usage page.
+struct ChannelIdentity {
+    std::uint16_t vendor, product, usage, usagePage;
+};
+constexpr std::array<ChannelIdentity, kChannelCount> kIdentities = {{
+    {0x0C45, 0x6556, 0x0092, 0xFF1C}, // keyboard
+    {0x260D, 0x1138, 0x0092, 0xFF1C}, // mouse
+    {0x0C45, 0x5004, 0x0092, 0xFF1C}, // mousepad
+    {0x260D, 0x1099, 0x0092, 0xFF1C}, // mouse, second product ID
+}};
+
+// Custom tags of the main layout: a sub-layout file, or a control class.
+struct ControlTag {
+    const char* tag;
+    const char* layout;       // sub-layout file, or null
+    const char* controlClass; // registered control class, or null
+};
+constexpr ControlTag kControlTags[] = {
+    {"kb_Key_UI", "keyboard_key.xml", nullptr},
+    {"kb_Deng_UI", "keyboard_deng.xml", nullptr},
+    {"kb_Macro_UI", "keyboard_macro.xml", nullptr},
+    {"MS_Deng_UI", "Mouse_deng.xml", nullptr},
+    {"MS_Macro_UI", "Mouse_macro.xml", nullptr},
+    {"MS_Key_UI", "Mouse_key.xml", nullptr},
+    {"MP_deng_UI", "MousePad_deng.xml", nullptr},
+    {"MS_DPI_UI", "Mouse_DPI.xml", nullptr},
+    {"MS_CURSOR_UI", "Mouse_cursor.xml", nullptr},
+    {"kb_CURSOR_UI", "Mouse_cursor.xml", nullptr},
+    {"CircleProgress", nullptr, "CCircleProgressUI"},
+    {"DeviceKeyButton", nullptr, "CDeviceKeyButtonUI"},
+};
+
+// Fonts of the paint manager: id, pixel size, bold, underlined.
+struct FontEntry {
+    int id, size;
+    bool bold, underline;
+};
+constexpr FontEntry kFonts[] = {
+    {0, 15, false, false}, {1, 14, false, true},  {2, 18, false, false},  {3, 30, false, false},
+    {4, 16, false, false}, {5, 20, false, false}, {6, 22, false, false},  {7, 14, false, false},
+    {8, 12, false, false}, {9, 11, false, false}, {10, 10, false, false}, {11, 28, false, false},
+    {50, 18, true, false},
+};
+
+const QString kFontFace = QStringLiteral("Tahoma");
+
+// The worker the main window waits for 20 ms after starting.
+constexpr std::chrono::milliseconds kFirstThreadPause{20};
+constexpr std::chrono::milliseconds kChannelSettle{100};
+
+// Default message box until the auxiliary windows provide theirs: a modal
+// box with the text of the language key.
+int FallbackShowMessage(QWidget* parent, const QString& text, bool isKey) {
+    QMessageBox box(parent);
+    box.setWindowTitle(QStringLiteral("ORVANE ZK412V"));
+    box.setText(isKey ? ui::ResourceManager::GetInstance().GetText(text) : text);
+    box.setStandardButtons(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? 1 : 0;
+}
+
+} // namespace
+
+CMainWnd::CMainWnd() : threads_([](std::string_view line) { platform::DebugLine(line); }) {
+    showMessage_ = FallbackShowMessage;
+    showTimedMessage_ = [](QWidget* parent) {
+        return FallbackShowMessage(parent, QStringLiteral("message_text_20"), true);
+    };
+}
+
+CMainWnd::~CMainWnd() {
+    // Threads first: none of them may outlive what it uses.
+    if (threads_.StartedCount() > 0)
+        threads_.StopAll(stopWait_);
+    trayMenu_.reset();
+    if (seams_.removeInputHooks)
+        seams_.removeInputHooks(*this);
+    // Channels close in reverse order: mouse second ID, mousepad, mouse, keyboard.
+    for (int i = kChannelCount - 1; i >= 0; --i)
+        channels_[i].hid.Close();
+    CMainWnd* self = this;
+    g_mainWnd.compare_exchange_strong(self, nullptr);
+    auto& rm = ui::ResourceManager::GetInstance();
+    if (rm.GetTextQueryInterface() == this)
+        rm.SetTextQueryInterface(nullptr);
+}
+
+CMainWnd* CMainWnd::Instance() {
+    return g_mainWnd.load();
+}
+
+void CMainWnd::AddPageHandler(const QString& type, PageHandler handler) {
+    pageHandlers_[type].push_back(std::move(handler));
+}
+
+void CMainWnd::SetMessageBox(ShowMessageFn show, ShowTimedMessageFn showTimed) {
+    if (show)
+        showMessage_ = std::move(show);
+    if (showTimed)
+        showTimedMessage_ = std::move(showTimed);
+}
+
+bool CMainWnd::AnyDeviceConnected() const {
+    return channels_[kChannelMouse].IsConnected() || channels_[kChannelMousepad].IsConnected() ||
+           channels_[kChannelKeyboard].IsConnected();
+}
+
+QWidget* CMainWnd::MousePreview(int i) const {
+    return i >= 0 && i < kMousePreviewCount ? mousePreview_[i].data() : nullptr;
+}
+
+QWidget* CMainWnd::PadOrKeyControl(int i) const {
+    return i >= 0 && i < kPadPreviewCount + kKeyboardKeyCount ? padKeyControls_[i].data() : nullptr;
+}
+
+void CMainWnd::Log(const QString& line) const {
+    platform::DebugLine(line.toStdString());
+}
+
+// --- creation -----------------------------------------------------------------
+
+void CMainWnd::InitWindow() {
+    Log(QStringLiteral("InitWindow"));
+    auto& rm = ui::ResourceManager::GetInstance();
+    rm.SetTextQueryInterface(this);
+    rm.LoadLanguage(QStringLiteral("lan_cn.xml"));
+
+    closeBtn_ = FindControl(QStringLiteral("closebtn"));
+    maxBtn_ = FindControl(QStringLiteral("maxbtn"));
+    restoreBtn_ = FindControl(QStringLiteral("restorebtn"));
+    minBtn_ = FindControl(QStringLiteral("minbtn"));
+    skinBtn_ = FindControl(QStringLiteral("skinbtn"));
+
+    for (int i = 0; i < kMousePreviewCount; ++i)
+        mousePreview_[i] = FindControl(QStringLiteral("ms_dkey_%1").arg(i));
+    for (int i = 0; i < kPadPreviewCount; ++i)
+        padKeyControls_[i] = FindControl(QStringLiteral("mp_dkey_%1").arg(i));
+    for (int i = 0; i < kKeyboardKeyCount; ++i)
+        padKeyControls_[kPadPreviewCount + i] = FindControl(QStringLiteral("kb_key_%1").arg(i));
+
+    g_mainWnd.store(this);
+
+    if (seams_.initPreviewControls)
+        seams_.initPreviewControls(*this);
+
+    tray_.CreateTrayIcon(this, 107, QStringLiteral("ORVANE ZK412V"));
+    ui::Dpi::SetDPIAwareness(1);
+}
+
+QWidget* CMainWnd::CreateControl(const QString& className) {
+    for (const auto& entry : kControlTags) {
+        if (className.compare(QLatin1String(entry.tag), Qt::CaseInsensitive) != 0)
+            continue;
+        if (entry.layout)
+            return ui::DialogBuilder::Create(QString::fromLatin1(entry.layout));
+        return ui::ControlFactory::CreateControl(QString::fromLatin1(entry.controlClass), nullptr);
+    }
+    return nullptr;
+}
+
+QString CMainWnd::QueryControlText(const QString& id, const QString& /*type*/) {
+    const bool english = ui::ResourceManager::GetInstance().GetLanguage() == QLatin1String("en");
+    if (id == QLatin1String("titletext"))
+        return QStringLiteral("ORVANE ZK412V");
+    if (id == QLatin1String("hometext"))
+        return english ? QStringLiteral("Home") : QStringLiteral("主页");
+    return {};
+}
+
+// "windowinit": the start-up sequence of the window's run-time state.
+void CMainWnd::OnWindowInit() {
+    // 1. Fonts.
+    m_pm.RemoveAllFonts();
+    m_pm.SetDefaultFont(kFontFace, 11);
+    for (const auto& f : kFonts)
+        m_pm.AddFont(f.id, kFontFace, f.size, f.bold, f.underline);
+
+    // 2. Background image of "root".
+    const auto mainIni = MainIni();
+    if (mainIni.ReadInt(kSkinSection, "FLAGS") == 1) {
+        if (QWidget* root = FindControl(QStringLiteral("root"))) {
+            ui::SetBkColor(root, 0);
+            ui::SetBkImage(root, QString::fromStdString(mainIni.Read(kSkinSection, "IMAGE")));
+        }
+    }
+
+    // 3. Profiles of the device kinds.
+    if (seams_.initKeyboardProfiles)
+        seams_.initKeyboardProfiles(*this);
+    if (seams_.initMouseProfiles)
+        seams_.initMouseProfiles(*this);
+    if (seams_.initMousepadProfiles)
+        seams_.initMousepadProfiles(*this);
+
+    // 4. Device identities; every channel starts disconnected.
+    for (int i = 0; i < kChannelCount; ++i) {
+        const auto& id = kIdentities[i];
+        channels_[i].SetIdentity(id.vendor, id.product, id.usage, id.usagePage);
+    }
+    // 5.
+    QThread::msleep(kChannelSettle.count());
+
+    // 6. Language preset from the registry.
+    {
+        auto ini = MainIni();
+        CopyRegistryLanguage(platform::RegistryStore(), ini,
+                             [](std::string_view l) { platform::DebugLine(l); });
+    }
+
+    // 7. Hidden until a device is found.
+    ShowWindow(false);
+
+    // 8, 9. Stop events and worker threads.
+    threads_.CreateStopEvents();
+    bool first = true;
+    for (int place = 1; place <= kThreadPlaceCount; ++place) {
+        if (!seams_.threads[place])
+            continue;
+        threads_.Start(place, seams_.threads[place]);
+        if (first) {
+            QThread::msleep(kFirstThreadPause.count());
+            first = false;
+        }
+    }
+
+    // 10. Timers.
+    SetTimer(kTimerAnimation, 10);
+    SetTimer(kTimerLightFlush, 100);
+    SetTimer(kTimerRepaint, 100);
+    SetTimer(kTimerKeyboardRead, 500);
+    SetTimer(kTimerMousepadRead, 500);
+
+    // 11. Language.
+    LoadStartupLanguage();
+}
+
+void CMainWnd::LoadStartupLanguage() {
+    auto& rm = ui::ResourceManager::GetInstance();
+    if (StartupLanguageIsChinese(MainIni())) {
+        rm.SetLanguage(QStringLiteral("cn"));
+        rm.LoadLanguage(QStringLiteral("lan_cn.xml"));
+    } else {
+        rm.SetLanguage(QStringLiteral("en"));
+        rm.LoadLanguage(QStringLiteral("lan_en.xml"));
+    }
+    rm.ReloadText();
+}
+
+// --- notifications ------------------------------------------------------------
+
+void CMainWnd::Notify(ui::TNotifyUI& msg) {
+    Log(msg.sType + QLatin1Char(' ') + msg.senderName);
+
+    if (msg.Is(ui::DUI_MSGTYPE_WINDOWINIT)) {
+        OnWindowInit();
+    } else if (msg.Is(ui::DUI_MSGTYPE_WINDOWSIZE) || msg.Is(ui::DUI_MSGTYPE_SHOWACTIVEX)) {
+        // nothing
+    } else if (msg.Is(ui::DUI_MSGTYPE_CLICK)) {
+        if (HandleCaptionClick(msg))
+            return;
+        RouteToPages(msg);
+    } else if (msg.Is(ui::DUI_MSGTYPE_SELECTCHANGED)) {
+        SelectBoundPage(msg);
+        RouteToPages(msg);
+    } else if (msg.Is(ui::DUI_MSGTYPE_MENU, QStringLiteral("config_list"))) {
+        ShowContextPanel(msg);
+        RouteToPages(msg);
+    } else {
+        RouteToPages(msg);
+    }
+    WindowImplBase::Notify(msg);
+}
+
+// A tab option of the layout names the page stack it selects and its page
+// ("bindTabLayout", "bindTabIndex").
+void CMainWnd::SelectBoundPage(ui::TNotifyUI& msg) {
+    QWidget* option = msg.pSender.data();
+    if (!option)
+        return;
+    const QString stack = option->property("bindTabLayout").toString();
+    const QVariant index = option->property("bindTabIndex");
+    if (stack.isEmpty() || !index.isValid())
+        return;
+    if (QWidget* pages = FindControl(stack))
+        ui::SelectItem(pages, index.toInt());
+}
+
+void CMainWnd::RouteToPages(ui::TNotifyUI& msg) {
+    const auto it = pageHandlers_.find(msg.sType);
+    if (it == pageHandlers_.end())
+        return;
+    for (auto& handler : it->second)
+        handler(*this, msg);
+}
+
+// The caption buttons: closing only minimises. True when the click ends here.
+bool CMainWnd::HandleCaptionClick(ui::TNotifyUI& msg) {
+    QWidget* sender = msg.pSender.data();
+    if (msg.senderName.compare(QLatin1String("closebtn"), Qt::CaseInsensitive) == 0 ||
+        (sender && sender == minBtn_)) {
+        SendMessage(ui::WM_SYSCOMMAND, ui::SC_MINIMIZE);
+        return true;
+    }
+    if (sender && sender == maxBtn_) {
+        SendMessage(ui::WM_SYSCOMMAND, ui::SC_MAXIMIZE);
+        return true;
+    }
+    if (sender && sender == restoreBtn_) {
+        SendMessage(ui::WM_SYSCOMMAND, ui::SC_RESTORE);
+        return true;
+    }
+    // "skinbtn" and every other sender go on to the click handlers.
+    return false;
+}
+
+// The context panel of the profile list: "menu_clicked" below and right of
+// the selected entry.
+void CMainWnd::ShowContextPanel(ui::TNotifyUI& msg) {
+    auto* list = qobject_cast<QAbstractItemView*>(msg.pSender.data());
+    QWidget* panel = FindControl(QStringLiteral("menu_clicked"));
+    if (!list || !panel || !list->currentIndex().isValid())
+        return;
+    const QRect item = list->visualRect(list->currentIndex());
+    const QPoint corner = list->viewport()->mapTo(
+        panel->parentWidget() ? panel->parentWidget() : this, item.bottomRight() + QPoint(1, 1));
+    panel->setGeometry(corner.x(), corner.y(), 75, 64);
+    panel->setVisible(true);
+    panel->raise();
+}
+
+// --- messages -----------------------------------------------------------------
+
+ui::LRESULT CMainWnd::HandleCustomMessage(unsigned uMsg, ui::WPARAM wParam, ui::LPARAM lParam,
+                                          bool& bHandled) {
+    switch (uMsg) {
+    case kActivationMessage:
+        OnActivation();
+        break;
+    case ui::WM_ACTIVATE:
+        if (wParam == ui::WA_INACTIVE && seams_.removeInputHooks)
+            seams_.removeInputHooks(*this);
+        break;
+    case ui::WM_GETMINMAXINFO:
+        bHandled = true;
+        return 0;
+    case ui::WM_DESTROY:
+        StopThreads();
+        bHandled = true;
+        return 0;
+    case ui::WM_TIMER:
+        OnTimer(static_cast<unsigned>(wParam));
+        break;
+    case ui::WM_DPICHANGED:
+        m_pm.SetDPI(static_cast<int>(wParam & 0xFFFF));
+        m_pm.ResetDPIAssets();
+        update();
+        bHandled = true;
+        return 0;
+    case ui::UIMSG_TRAYICON:
+        OnTray(lParam);
+        break;
+    case ui::UIMSG_MENUCLICK:
+        OnMenuCommand(ui::MenuCmdFromWParam(wParam));
+        bHandled = true;
+        return 0;
+    case kMsgKeyboardKeyCapture:
+        if (seams_.keyboardKeyCapture)
+            seams_.keyboardKeyCapture(*this, wParam, lParam);
+        break;
+    case kMsgButtonKeyCapture:
+        if (seams_.buttonKeyCapture)
+            seams_.buttonKeyCapture(*this, wParam, lParam);
+        break;
+    case kMsgKeyboardHookNote:
+    case kMsgButtonHookNote:
+        Log(QStringLiteral("hook message 0x%1").arg(uMsg, 0, 16));
+        break;
+    case kMsgMouseReadAll:
+        if (seams_.readAllMouseSettings)
+            seams_.readAllMouseSettings(*this);
+        break;
+    case kMsgMouseReread:
+        if (seams_.rereadMouseRecord)
+            seams_.rereadMouseRecord(*this);
+        break;
+    case kMsgKeyboardReadAll:
+        if (seams_.readKeyboardSettings)
+            seams_.readKeyboardSettings(*this);
+        break;
+    case kMsgKeyboardReread:
+        if (seams_.rereadKeyboardLight)
+            seams_.rereadKeyboardLight(*this);
+        break;
+    case kMsgMouseRemoved:
+        if (QWidget* tab = FindControl(QStringLiteral("ms_deng_Op_tab")))
+            tab->setFocus();
+        showTimedMessage_(this);
+        ShowWindow(false);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void CMainWnd::BringToFront() {
+    HandleMessage(ui::WM_SYSCOMMAND, ui::SC_RESTORE, 0);
+    raise();
+    activateWindow();
+}
+
+void CMainWnd::ReportNoDevice(bool& guard) {
+    ShowWindow(false);
+    if (guard)
+        return;
+    guard = true;
+    Log(QStringLiteral("no device: message_text_1"));
+    showMessage_(this, QStringLiteral("message_text_1"), true);
+    guard = false;
+}
+
+void CMainWnd::OnActivation() {
+    Log(QStringLiteral("activation message"));
+    if (AnyDeviceConnected())
+        BringToFront();
+    else
+        ReportNoDevice(activationBoxOpen_);
+}
+
+void CMainWnd::OnTray(ui::LPARAM mouseMessage) {
+    if (mouseMessage == static_cast<ui::LPARAM>(ui::WM_LBUTTONUP)) {
+        if (!AnyDeviceConnected()) {
+            ReportNoDevice(trayBoxOpen_);
+            return;
+        }
+        if (isVisible() && !isMinimized()) {
+            ShowWindow(false);
+        } else {
+            BringToFront();
+            update();
+            SetTimer(kTimerRedraw, 10);
+        }
+    } else if (mouseMessage == static_cast<ui::LPARAM>(ui::WM_RBUTTONUP)) {
+        ShowTrayMenu();
+    }
+}
+
+void CMainWnd::ShowTrayMenu() {
+    const QPoint pt = QCursor::pos() - QPoint(0, 50);
+    trayMenu_ = std::make_unique<ui::MenuWnd>();
+    if (!trayMenu_->Init(this, QStringLiteral("menu1.xml"), pt,
+                         ui::eMenuAlignment_Left | ui::eMenuAlignment_Top))
+        return;
+    ui::MenuElement exit;
+    exit.name = QStringLiteral("exit");
+    exit.text = QString::fromStdString(TrayExitText(MainIni()));
+    trayMenu_->InsertItem(0, exit);
+    trayMenu_->ResizeMenu();
+}
+
+void CMainWnd::OnMenuCommand(const ui::MenuCmd* cmd) {
+    if (!cmd)
+        return;
+    const QString& name = cmd->szName;
+    auto is = [&name](const char* item) {
+        return name.compare(QLatin1String(item), Qt::CaseInsensitive) == 0;
+    };
+    if (is("lan_en")) {
+        SwitchLanguage(false);
+    } else if (is("lan_cn")) {
+        SwitchLanguage(true);
+    } else if (is("About_setting")) {
+        if (seams_.showAbout)
+            seams_.showAbout(*this);
+    } else if (is("exit")) {
+        Close();
+    } else if (is("Menu_Import") || is("Menu_Export")) {
+        // nothing
+    } else {
+        showMessage_(this, cmd->szText, true);
+    }
+}
+
+void CMainWnd::SwitchLanguage(bool chinese) {
+    auto& rm = ui::ResourceManager::GetInstance();
+    rm.SetLanguage(chinese ? QStringLiteral("cn_zh") : QStringLiteral("en"));
+    rm.LoadLanguage(chinese ? QStringLiteral("lan_cn.xml") : QStringLiteral("lan_en.xml"));
+    auto ini = MainIni();
+    platform::RegistryStore registry;
+    StoreLanguageChoice(chinese, ini, registry, [](std::string_view l) { platform::DebugLine(l); });
+    rm.ReloadText();
+    update();
+}
+
+void CMainWnd::OnDestroy() {
+    tray_.DeleteTrayIcon();
+    ui::PaintManager::QuitMessageLoop(0);
+}
+
+// The stop protocol: every stop event is set and the worker threads get up to
+// the stop wait to end; the outcome is written by the thread places.
+void CMainWnd::StopThreads() {
+    Log(QStringLiteral("退出测试"));
+    ShowWindow(false);
+    if (threads_.HasStopEvents())
+        threads_.StopAll(stopWait_);
+    ui::PaintManager::QuitMessageLoop(0);
+}
+
+// --- timers -------------------------------------------------------------------
+
+void CMainWnd::OnTimer(unsigned id) {
+    switch (id) {
+    case kTimerLightFlush:
+        FlushLightWrites();
+        break;
+    case kTimerAnimation:
+        if (seams_.advanceAnimation)
+            seams_.advanceAnimation();
+        break;
+    case kTimerRedraw:
+        KillTimer(kTimerRedraw);
+        update();
+        break;
+    case kTimerMouseRead:
+        KillTimer(kTimerMouseRead);
+        if (seams_.readAllMouseSettings)
+            seams_.readAllMouseSettings(*this);
+        break;
+    case kTimerRepaint:
+        KillTimer(kTimerRepaint);
+        update();
+        SetTimer(kTimerRepaint, 50);
+        break;
+    case kTimerKeyboardRead:
+        KillTimer(kTimerKeyboardRead);
+        if (seams_.readKeyboardSettings)
+            seams_.readKeyboardSettings(*this);
+        break;
+    case kTimerMousepadRead:
+        KillTimer(kTimerMousepadRead);
+        if (seams_.readMousepadSettings)
+            seams_.readMousepadSettings(*this);
+        break;
+    default:
+        break;
+    }
+}
+
+// Timer 2: at most one 56-byte write per kind and tick; the pending flag is
+// cleared whatever the write's result.
+void CMainWnd::FlushLightWrites() {
+    static constexpr ChannelIndex kChannelOf[kLightKinds] = {kChannelKeyboard, kChannelMouse,
+                                                             kChannelMousepad};
+    for (int kind = 0; kind < kLightKinds; ++kind) {
+        if (!lightPending_[kind].load())
+            continue;
+        std::array<std::uint8_t, kLightWriteBytes> buffer{};
+        std::size_t copied = 0;
+        if (seams_.liveRecord)
+            copied = seams_.liveRecord(static_cast<LightKind>(kind), buffer);
+        if (copied > 0)
+            channels_[kChannelOf[kind]].CmdWriteData(buffer, kLightWriteBytes, 0);
+        lightPending_[kind].store(false);
+
+        if (kind == kLightMouse && copied > 1) {
+            // The mouse light mode (settings byte 1) decides which colour
+            // controls apply.
+            QWidget* rgb = FindControl(QStringLiteral("RGB_Color_Edit_Layout"));
+            QWidget* cycle = FindControl(QStringLiteral("deng_7colorselect_layout"));
+            const std::uint8_t mode = buffer[1];
+            if (rgb)
+                rgb->setEnabled(mode != 1);
+            if (cycle && mode != 1)
+                cycle->setEnabled(mode != 3);
+        }
+    }
+}
+
+} // namespace zk::app

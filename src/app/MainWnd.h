@@ -1,0 +1,188 @@
+#pragma once
+
+#include "app/MainMessages.h"
+#include "app/ThreadPlaces.h"
+#include "protocol/DeviceChannel.h"
+#include "ui/MenuWnd.h"
+#include "ui/TrayIcon.h"
+#include "ui/WindowImplBase.h"
+
+#include <QPointer>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zk::app {
+
+class CMainWnd;
+
+// The four device channels, in the order the main window owns them.
+enum ChannelIndex : int {
+    kChannelKeyboard = 0,
+    kChannelMouse = 1,
+    kChannelMousepad = 2,
+    kChannelMouseSecond = 3, // the mouse's second product ID; never opens a device
+    kChannelCount = 4,
+};
+
+// Device kinds of the light-write pending flags, in flush order.
+enum LightKind : int { kLightKeyboard = 0, kLightMouse = 1, kLightMousepad = 2, kLightKinds = 3 };
+
+inline constexpr int kMousePreviewCount = 20; // "ms_dkey_0" .. "ms_dkey_19"
+inline constexpr int kPadPreviewCount = 15;   // "mp_dkey_0" .. "mp_dkey_14"
+inline constexpr int kKeyboardKeyCount = 126; // "kb_key_0" .. "kb_key_125"
+inline constexpr std::size_t kLightWriteBytes = 56;
+
+// Where the later subsystems plug into the main window. Every member is
+// optional: an empty one does nothing, so the window runs with whatever
+// subsystems exist. The members are called on the main thread, except the
+// thread bodies.
+struct MainWndSeams {
+    using WindowFn = std::function<void(CMainWnd&)>;
+    using NotifyFn = std::function<void(CMainWnd&, ui::TNotifyUI&)>;
+    using HookFn = std::function<void(CMainWnd&, ui::WPARAM, ui::LPARAM)>;
+
+    // "windowinit" step 3, in this order: keyboard profiles and pages, mouse
+    // profiles, mousepad profiles.
+    WindowFn initKeyboardProfiles;
+    WindowFn initMouseProfiles;
+    WindowFn initMousepadProfiles;
+    // After InitWindow found the preview controls: turn on their colour
+    // overlay with alpha 0 and set the three palettes' colour.
+    WindowFn initPreviewControls;
+
+    // Worker thread bodies by place 1..14 (index 0 and 15 unused): keyboard,
+    // mouse and mousepad detection; mouse and keyboard change notifications;
+    // keyboard, mouse, mousepad and shared light tickers; five application
+    // watchers. A place without a body starts no thread.
+    std::array<ThreadPlaces::Body, kStopEventCount + 1> threads;
+
+    // Timer 2: copies the live light record of a kind into the zeroed 56-byte
+    // buffer (keyboard and mousepad 21 bytes, mouse the 41-byte settings
+    // record); returns the number of bytes copied, 0 when there is no record.
+    std::function<std::size_t(LightKind, std::span<std::uint8_t, kLightWriteBytes>)> liveRecord;
+    // Timer 3: advance the light animation counters.
+    std::function<void()> advanceAnimation;
+    // Timer 8 and message 0x901: read all mouse settings, refresh the DPI and
+    // lighting controls and the macro choices of the assignment combos.
+    WindowFn readAllMouseSettings;
+    // Message 0x902: re-read the mouse settings record and refresh.
+    WindowFn rereadMouseRecord;
+    // Timer 11 and message 0xB01: read the keyboard settings, refresh its light page.
+    WindowFn readKeyboardSettings;
+    // Message 0xB02: re-read the keyboard light record, refresh its light page.
+    WindowFn rereadKeyboardLight;
+    // Timer 12: read the mousepad settings, refresh its light page.
+    WindowFn readMousepadSettings;
+
+    // Input hook: key capture for the keyboard's key-function page (0x801)
+    // and the button-assignment page (0x810); removal of the hooks.
+    HookFn keyboardKeyCapture;
+    HookFn buttonKeyCapture;
+    WindowFn removeInputHooks;
+
+    // The about window (tray menu item "About_setting").
+    WindowFn showAbout;
+};
+
+// The main window: owner of the device channels, the worker threads and
+// their stop events, the timers, the tray icon and menu. It routes
+// notifications by type to the page handlers and private messages to their
+// handlers.
+class CMainWnd : public ui::WindowImplBase {
+    Q_OBJECT
+public:
+    using PageHandler = MainWndSeams::NotifyFn;
+    // Message box operations: a modal box with a text (a language key when
+    // isKey) returning its result, and the self-closing "message_text_20" box.
+    using ShowMessageFn = std::function<int(QWidget* parent, const QString& text, bool isKey)>;
+    using ShowTimedMessageFn = std::function<int(QWidget* parent)>;
+
+    CMainWnd();
+    ~CMainWnd() override;
+
+    // The main window while it exists (set in InitWindow), for worker threads.
+    static CMainWnd* Instance();
+
+    QString GetWindowClassName() const override { return QStringLiteral("MainWnd"); }
+    QString GetSkinFile() override { return QStringLiteral("XML_MAIN"); }
+    void InitWindow() override;
+    void Notify(ui::TNotifyUI& msg) override;
+    ui::LRESULT HandleCustomMessage(unsigned uMsg, ui::WPARAM wParam, ui::LPARAM lParam,
+                                    bool& bHandled) override;
+    QWidget* CreateControl(const QString& className) override;
+    QString QueryControlText(const QString& id, const QString& type) override;
+    void OnDestroy() override;
+
+    // --- wiring (before Create) ---------------------------------------------
+    MainWndSeams& Seams() { return seams_; }
+    // Adds a page handler for a notification type ("click", "selectchanged",
+    // ...); the handlers of a type run in the order they were added.
+    void AddPageHandler(const QString& type, PageHandler handler);
+    void SetMessageBox(ShowMessageFn show, ShowTimedMessageFn showTimed);
+    // How long the stop protocol waits for the worker threads (10 s).
+    void SetStopWait(std::chrono::milliseconds wait) { stopWait_ = wait; }
+
+    // --- state ----------------------------------------------------------------
+    protocol::DeviceChannel& Channel(ChannelIndex index) { return channels_[index]; }
+    bool AnyDeviceConnected() const;
+    // Light-write pending flags, set by the pages, consumed by timer 2.
+    void SetLightPending(LightKind kind) { lightPending_[kind].store(true); }
+    bool IsLightPending(LightKind kind) const { return lightPending_[kind].load(); }
+    ThreadPlaces& Threads() { return threads_; }
+    // Preview controls found by InitWindow (null where the layout has none):
+    // the mouse's 20, then the mousepad's 15 followed by the keyboard's 126.
+    QWidget* MousePreview(int i) const;
+    QWidget* PadOrKeyControl(int i) const;
+    ui::TrayIcon& Tray() { return tray_; }
+    ui::MenuWnd* TrayMenu() const { return trayMenu_.get(); }
+    // Main window activation as the activation message does it.
+    void BringToFront();
+
+private:
+    void OnWindowInit();
+    void RouteToPages(ui::TNotifyUI& msg);
+    void SelectBoundPage(ui::TNotifyUI& msg);
+    bool HandleCaptionClick(ui::TNotifyUI& msg);
+    void ShowContextPanel(ui::TNotifyUI& msg);
+    void OnTimer(unsigned id);
+    void FlushLightWrites();
+    void OnActivation();
+    void OnTray(ui::LPARAM mouseMessage);
+    void ShowTrayMenu();
+    void OnMenuCommand(const ui::MenuCmd* cmd);
+    void SwitchLanguage(bool chinese);
+    void LoadStartupLanguage();
+    void StopThreads();
+    // Hides the window and shows "message_text_1" unless `guard` says that
+    // box is already open.
+    void ReportNoDevice(bool& guard);
+    void Log(const QString& line) const;
+
+    MainWndSeams seams_;
+    std::map<QString, std::vector<PageHandler>> pageHandlers_;
+    ShowMessageFn showMessage_;
+    ShowTimedMessageFn showTimedMessage_;
+    std::chrono::milliseconds stopWait_ = kStopWait;
+
+    ThreadPlaces threads_;
+    std::array<QPointer<QWidget>, kMousePreviewCount> mousePreview_;
+    std::array<QPointer<QWidget>, kPadPreviewCount + kKeyboardKeyCount> padKeyControls_;
+    QPointer<QWidget> closeBtn_, maxBtn_, restoreBtn_, minBtn_, skinBtn_;
+    std::unique_ptr<ui::MenuWnd> trayMenu_;
+    ui::TrayIcon tray_;
+    std::array<protocol::DeviceChannel, kChannelCount> channels_;
+    std::array<std::atomic<bool>, kLightKinds> lightPending_{};
+    bool activationBoxOpen_ = false;
+    bool trayBoxOpen_ = false;
+};
+
+} // namespace zk::app
