@@ -43,7 +43,11 @@ LightPreview::LightPreview(const LightPreviewBindings& bindings)
       mouseLight_(bindings.mouseLight ? bindings.mouseLight : unboundMouse_.data()),
       mousepadLight_(bindings.mousepadLight ? bindings.mousepadLight : unboundMousepad_.data()),
       keyboardLight_(bindings.keyboardLight ? bindings.keyboardLight : unboundKeyboard_.data()),
-      keyboardRecord_(bindings.keyboardRecord) {}
+      keyboardRecord_(bindings.keyboardRecord) {
+    paused_ = {bindings.mousePaused ? bindings.mousePaused : &ownPaused_[0],
+               bindings.mousepadPaused ? bindings.mousepadPaused : &ownPaused_[1],
+               bindings.keyboardPaused ? bindings.keyboardPaused : &ownPaused_[2]};
+}
 
 void LightPreview::ResetMouse(std::uint8_t markerCell) {
     mouseRequest_.store(kPending | markerCell, std::memory_order_release);
@@ -65,11 +69,11 @@ void LightPreview::SelectKeyboardMode(int model, std::uint8_t mode, bool reset) 
 }
 
 void LightPreview::SetPaused(DeviceKind kind, bool paused) {
-    paused_[static_cast<std::size_t>(kind)].store(paused, std::memory_order_relaxed);
+    paused_[static_cast<std::size_t>(kind)]->store(paused ? 1 : 0, std::memory_order_relaxed);
 }
 
 bool LightPreview::Paused(DeviceKind kind) const {
-    return paused_[static_cast<std::size_t>(kind)].load(std::memory_order_relaxed);
+    return paused_[static_cast<std::size_t>(kind)]->load(std::memory_order_relaxed) != 0;
 }
 
 void LightPreview::TriggerReactive() {
@@ -77,8 +81,8 @@ void LightPreview::TriggerReactive() {
     mousepadTrigger_.store(1, std::memory_order_relaxed);
 }
 
-bool LightPreview::Connected(const std::atomic<bool>* flag) const {
-    return flag != nullptr && flag->load(std::memory_order_relaxed);
+bool LightPreview::Connected(const std::atomic<std::int32_t>* flag) {
+    return flag != nullptr && flag->load(std::memory_order_relaxed) != 0;
 }
 
 void LightPreview::ApplyMouseRequest() {

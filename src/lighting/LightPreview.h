@@ -59,15 +59,20 @@ private:
 };
 
 // What the previews read from their owner. Every pointer may be null: a null
-// light record reads as all zero, a null flag as false, a null model as 0.
+// light record reads as all zero, a null connected flag as not connected, a
+// null pause flag is replaced by one of the preview's own, a null model is 0.
 struct LightPreviewBindings {
     std::uint8_t* mouseLight = nullptr;     // MouseSettingsRecord (bytes 1-9 used, 9 written)
     std::uint8_t* mousepadLight = nullptr;  // MousepadLightState, 21 bytes
     std::uint8_t* keyboardLight = nullptr;  // KeyboardLightState, 21 bytes
     std::uint8_t* keyboardRecord = nullptr; // KeyboardLightRecord, 1958 bytes (custom layers)
-    const std::atomic<bool>* mouseConnected = nullptr;
-    const std::atomic<bool>* mousepadConnected = nullptr;
-    const std::atomic<bool>* keyboardConnected = nullptr;
+    // The device channels' connected and effect-pause flags (non-zero: set).
+    const std::atomic<std::int32_t>* mouseConnected = nullptr;
+    const std::atomic<std::int32_t>* mousepadConnected = nullptr;
+    const std::atomic<std::int32_t>* keyboardConnected = nullptr;
+    std::atomic<std::int32_t>* mousePaused = nullptr;
+    std::atomic<std::int32_t>* mousepadPaused = nullptr;
+    std::atomic<std::int32_t>* keyboardPaused = nullptr;
     const std::atomic<int>* keyboardModel = nullptr;    // 0 or 1
     const std::atomic<bool>* keyOperationTab = nullptr; // "kb_key_Op_tab" selected
 };
@@ -106,6 +111,7 @@ public:
     // The keyboard page picked `mode` of `model` (with the reset) or refreshed
     // (set-up only).
     void SelectKeyboardMode(int model, std::uint8_t mode, bool reset = true);
+    // The pause flag of a device kind (the bound one, or the preview's own).
     void SetPaused(DeviceKind kind, bool paused);
     bool Paused(DeviceKind kind) const;
     // The shared effect's settings (bytes 1-8 as in a live light state); all
@@ -131,7 +137,7 @@ public:
     const KeyboardEffectState& KeyboardState() const { return keyboardState_; }
 
 private:
-    bool Connected(const std::atomic<bool>* flag) const;
+    static bool Connected(const std::atomic<std::int32_t>* flag);
     void ApplyMouseRequest();
     void ApplyMousepadRequest();
     void ApplyKeyboardRequest();
@@ -149,7 +155,8 @@ private:
 
     PreviewFrame frame_;
     SharedCounters counters_;
-    std::array<std::atomic<bool>, 3> paused_{};
+    std::array<std::atomic<std::int32_t>, 3> ownPaused_{};
+    std::array<std::atomic<std::int32_t>*, 3> paused_{};
     std::atomic<std::uint32_t> mouseTrigger_{0};
     std::atomic<std::uint32_t> mousepadTrigger_{0};
     std::atomic<std::uint32_t> mouseRequest_{0};

@@ -78,7 +78,9 @@ private:
 struct Devices {
     LightRecord mouse, mousepad, keyboard;
     std::vector<std::uint8_t> record = std::vector<std::uint8_t>(kKeyboardLightRecordSize, 0);
-    std::atomic<bool> mouseOn{false}, padOn{false}, keyboardOn{false}, keyOperation{false};
+    std::atomic<std::int32_t> mouseOn{0}, padOn{0}, keyboardOn{0};
+    std::atomic<std::int32_t> mousePause{0}, padPause{0}, keyboardPause{0};
+    std::atomic<bool> keyOperation{false};
     std::atomic<int> model{0};
 
     LightPreviewBindings Bindings() {
@@ -90,6 +92,9 @@ struct Devices {
         b.mouseConnected = &mouseOn;
         b.mousepadConnected = &padOn;
         b.keyboardConnected = &keyboardOn;
+        b.mousePaused = &mousePause;
+        b.mousepadPaused = &padPause;
+        b.keyboardPaused = &keyboardPause;
         b.keyboardModel = &model;
         b.keyOperationTab = &keyOperation;
         return b;
@@ -103,7 +108,7 @@ using Sleeps = std::vector<std::uint32_t>;
 TEST(Tickers, MouseFramePeriodFollowsTheSpeed) {
     for (std::uint8_t mode : {3, 4, 5}) {
         Devices d;
-        d.mouseOn = true;
+        d.mouseOn = 1;
         d.mouse.Mode(mode).Speed(4).Brightness(4);
         LightPreview preview(d.Bindings());
         FakeClock clock(5);
@@ -120,7 +125,7 @@ TEST(Tickers, MouseFramePeriodFollowsTheSpeed) {
         EXPECT_EQ(preview.Frame().Generation(DeviceKind::Mouse), 5u);
     }
     Devices d;
-    d.mouseOn = true;
+    d.mouseOn = 1;
     d.mouse.Mode(3).Speed(0);
     LightPreview preview(d.Bindings());
     FakeClock clock(2);
@@ -165,7 +170,7 @@ TEST(Tickers, WithoutDevicesEachTickerOnlySleeps) {
 
 TEST(Tickers, AStopDuringTheStartDelayEndsTheTicker) {
     Devices d;
-    d.mouseOn = d.padOn = d.keyboardOn = true;
+    d.mouseOn = d.padOn = d.keyboardOn = 1;
     LightPreview preview(d.Bindings());
     LogCapture log;
     for (auto body : {&LightPreview::RunMouseTicker, &LightPreview::RunMousepadTicker,
@@ -181,7 +186,7 @@ TEST(Tickers, AStopDuringTheStartDelayEndsTheTicker) {
 
 TEST(Tickers, UnknownMouseModeKeepsThePictureAndSaysSoEachFrame) {
     Devices d;
-    d.mouseOn = true;
+    d.mouseOn = 1;
     d.mouse.Mode(3).Brightness(4).Colour(1, 2, 3);
     LightPreview preview(d.Bindings());
     LogCapture log;
@@ -198,12 +203,13 @@ TEST(Tickers, UnknownMouseModeKeepsThePictureAndSaysSoEachFrame) {
 
 TEST(Tickers, PausedDevicesSkipTheirEffectButTheKeyboardStillCounts) {
     Devices d;
-    d.mouseOn = d.keyboardOn = true;
+    d.mouseOn = d.keyboardOn = 1;
     d.mouse.Mode(3).Brightness(4).Colour(9, 9, 9);
     d.keyboard.Mode(3).Brightness(4);
     LightPreview preview(d.Bindings());
     preview.SetPaused(DeviceKind::Mouse, true);
     preview.SetPaused(DeviceKind::Keyboard, true);
+    EXPECT_EQ(d.mousePause.load(), 1); // the channel's own flag
     FakeClock mouse(3), keyboard(7);
     preview.RunMouseTicker(mouse);
     preview.RunKeyboardTicker(keyboard);
@@ -228,7 +234,7 @@ TEST(Tickers, PausedDevicesSkipTheirEffectButTheKeyboardStillCounts) {
 
 TEST(Tickers, KeyboardModelOneShowsOneColourAndTheKeyTabHidesTheTint) {
     Devices d;
-    d.keyboardOn = true;
+    d.keyboardOn = 1;
     d.model = 1;
     d.keyboard.Brightness(4).Cycle(1).Direction(1).Colour(10, 200, 30);
     d.record.assign(d.record.size(), 0xC0);
@@ -256,7 +262,7 @@ TEST(Tickers, KeyboardModelOneShowsOneColourAndTheKeyTabHidesTheTint) {
 
 TEST(Tickers, PageRequestsReachTheNextFrame) {
     Devices d;
-    d.mouseOn = d.keyboardOn = d.padOn = true;
+    d.mouseOn = d.keyboardOn = d.padOn = 1;
     d.mouse.Mode(5).Brightness(4).Cycle(0).Direction(1);
     d.keyboard.Mode(4).Brightness(4);
     d.mousepad.Mode(5).Brightness(4);
@@ -283,7 +289,7 @@ TEST(Tickers, PageRequestsReachTheNextFrame) {
 
 TEST(Tickers, MousepadPausesAndExtraSleeps) {
     Devices d;
-    d.padOn = true;
+    d.padOn = 1;
     d.mousepad.Mode(7).Speed(2).Brightness(4);
     LightPreview preview(d.Bindings());
     FakeClock clock(16);
@@ -302,7 +308,7 @@ TEST(Tickers, MousepadPausesAndExtraSleeps) {
 
 TEST(Tickers, OneReactiveEventFlashesMouseAndMousepad) {
     Devices d;
-    d.mouseOn = d.padOn = true;
+    d.mouseOn = d.padOn = 1;
     d.mouse.Mode(6).Brightness(4).Colour(0, 0, 200);
     d.mousepad.Mode(8).Brightness(4).Colour(0, 0, 200);
     LightPreview preview(d.Bindings());
@@ -316,7 +322,7 @@ TEST(Tickers, OneReactiveEventFlashesMouseAndMousepad) {
 
 TEST(Tickers, RealThreadsStopPromptlyAndTheSharedTickerKeepsItsPace) {
     Devices d;
-    d.mouseOn = true;
+    d.mouseOn = 1;
     LightPreview preview(d.Bindings());
     preview.SetPaused(DeviceKind::Mouse, true);
     auto shared = preview.SharedLight();
@@ -361,7 +367,7 @@ private:
 
 TEST(Tickers, ConcurrentChangesWhileAllTickersRun) {
     Devices d;
-    d.mouseOn = d.padOn = d.keyboardOn = true;
+    d.mouseOn = d.padOn = d.keyboardOn = 1;
     LightPreview preview(d.Bindings());
     std::atomic<bool> stop{false};
     std::vector<std::thread> threads;
