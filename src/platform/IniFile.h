@@ -38,6 +38,8 @@ public:
 
     // Creates the file and the section as needed; other entries keep their order.
     bool Write(std::string_view section, std::string_view key, std::string_view value);
+    // Write of the decimal text of the number.
+    bool WriteInt(std::string_view section, std::string_view key, int value);
     // Adds an empty section unless one of that name exists (creating the file).
     bool CreateSection(std::string_view section);
     bool DeleteKey(std::string_view section, std::string_view key);

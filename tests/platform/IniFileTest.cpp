@@ -1,4 +1,5 @@
 #include "platform/IniFile.h"
+#include "platform/FileIo.h"
 #include "platform/IniText.h"
 #include "support/TempDir.h"
 
@@ -332,4 +333,25 @@ TEST(IniFile, ReadersNeverSeeAPartialFileWhileAnotherThreadWrites) {
     stop = true;
     writer.join();
     EXPECT_EQ(bad, 0);
+}
+
+TEST(FileIo, AtomicWriteReplacesContentAndKeepsPermissions) {
+    zktest::TempDir dir;
+    const auto path = dir / "p.config";
+    ASSERT_TRUE(zk::platform::WriteFileAtomically(path, std::string("\x55\xAA\0\x01", 4)));
+    EXPECT_EQ(zk::platform::ReadWholeFile(path), std::string("\x55\xAA\0\x01", 4));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
+    ASSERT_TRUE(zk::platform::WriteFileAtomically(path, "new"));
+    EXPECT_EQ(zk::platform::ReadWholeFile(path), "new");
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"p.config"});
+
+    EXPECT_FALSE(zk::platform::WriteFileAtomically(dir / "missing" / "p.config", "x"));
+    EXPECT_FALSE(zk::platform::ReadWholeFile(dir / "missing" / "p.config"));
+
+    IniFile ini(dir / "n.ini");
+    ASSERT_TRUE(ini.WriteInt("A", "N", -42));
+    EXPECT_EQ(ini.ReadInt("A", "N"), -42);
 }
