@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 
 namespace zk::platform {
 
@@ -280,25 +281,31 @@ void IniText::AddSection(std::string_view section) {
 }
 
 bool IniText::EraseKey(std::string_view section, std::string_view key) {
-    bool inSection = false;
-    const auto before = lines_.size();
-    std::erase_if(lines_, [&](const Line& line) {
-        if (line.kind == Kind::Section)
-            inSection = EqualsNoCase(line.name, section);
-        return inSection && line.kind == Kind::Entry && EqualsNoCase(line.name, key);
-    });
-    return lines_.size() != before;
+    return EraseIf(
+        [&](const Line& line, bool inSection) {
+            return inSection && line.kind == Kind::Entry && EqualsNoCase(line.name, key);
+        },
+        section);
 }
 
 bool IniText::EraseSection(std::string_view section) {
+    return EraseIf([](const Line&, bool inSection) { return inSection; }, section);
+}
+
+bool IniText::EraseIf(const std::function<bool(const Line&, bool)>& drop,
+                      std::string_view section) {
+    std::vector<Line> kept;
+    kept.reserve(lines_.size());
     bool inSection = false;
-    const auto before = lines_.size();
-    std::erase_if(lines_, [&](const Line& line) {
+    for (auto& line : lines_) {
         if (line.kind == Kind::Section)
             inSection = EqualsNoCase(line.name, section);
-        return inSection;
-    });
-    return lines_.size() != before;
+        if (!drop(line, inSection))
+            kept.push_back(std::move(line));
+    }
+    const bool changed = kept.size() != lines_.size();
+    lines_ = std::move(kept);
+    return changed;
 }
 
 std::string IniText::Serialize() const {

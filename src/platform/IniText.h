@@ -5,6 +5,7 @@
 // handling so that it can be tested and fuzzed on plain strings.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,6 +53,9 @@ public:
     const std::vector<Line>& Lines() const { return lines_; }
 
 private:
+    // Drops the lines for which drop(line, inside a section named `section`) holds.
+    bool EraseIf(const std::function<bool(const Line&, bool)>& drop, std::string_view section);
+
     std::vector<Line> lines_;
     std::string newline_ = "\n";
 };
