@@ -34,8 +34,7 @@ public:
             if (w) {
                 if (w->parentWidget() != parent)
                     w->setParent(parent);
-                if (w->objectName().isEmpty())
-                    w->setObjectName(name);
+                w->setObjectName(name);
                 return w;
             }
         }

@@ -21,9 +21,9 @@ public:
     //      none is given, the window whose own layout is being built, if any);
     //   2. ControlFactory::CreateControl("X");
     //   3. Qt's own classes (QUiLoader).
-    // The object name of the created control becomes "n" (for a sub-layout
-    // returned by CreateControl, "n" replaces the sub-layout root's name only
-    // when the sub-layout root has none). Texts of controls carrying a
+    // The object name of the created control becomes "n" (also for the root
+    // of a sub-layout that CreateControl returned; controls inside the
+    // sub-layout keep their own names). Texts of controls carrying a
     // "resourceKey" property are applied from the current language.
     static QWidget* Create(const QString& nameOrFile, WindowImplBase* callback = nullptr,
                            QWidget* parent = nullptr);
