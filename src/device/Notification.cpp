@@ -1,0 +1,164 @@
+#include "device/Notification.h"
+
+#include "device/HidDevice.h"
+#include "platform/Log.h"
+
+#include <string>
+#include <vector>
+
+namespace zk::device {
+
+namespace {
+
+constexpr uint16_t kNotifyUsagePage = 0x000C;
+constexpr uint16_t kNotifyUsage = 0x0001;
+
+constexpr uint16_t kCodeSettingsChanged = 0x401;
+constexpr uint16_t kCodeProfileChanged = 0x402;
+constexpr uint16_t kCodeReactive = 0x403;
+
+constexpr std::array<NotificationIdentity, 2> kIdentities{{
+    {DeviceKind::Mouse,
+     0x260D,
+     {0x1138, 0x1099},
+     kNotifyUsagePage,
+     kNotifyUsage,
+     "鼠标同步线程设定测试退出"},
+    {DeviceKind::Keyboard,
+     0x0C45,
+     {0x6556, 0},
+     kNotifyUsagePage,
+     kNotifyUsage,
+     "键盘同步线程设定退出"},
+}};
+
+// Scans for the notification interface and opens it in `hid`; false when it
+// is not there (or the interfaces cannot be listed).
+bool FindInterface(const NotificationIdentity& id, CHidDevice& hid, bool& listingFailed) {
+    if (hid.EnumeratePaths() == 0) {
+        if (!listingFailed)
+            platform::DebugLine("HID interface listing failed; notifications retry");
+        listingFailed = true;
+        return false;
+    }
+    listingFailed = false;
+    const std::vector<std::string> paths = hid.pathList;
+    const std::vector<HidInterfaceInfo> infos = hid.pathInfo;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (i >= infos.size() || infos[i].vendorId != id.vendorId ||
+            !id.AcceptsProduct(infos[i].productId))
+            continue;
+        hid.openForRead = 1;
+        hid.openForWrite = 0;
+        hid.openOverlapped = 1;
+        hid.openExclusive = 0;
+        hid.devicePath = paths[i];
+        if (hid.Open() == 0)
+            continue;
+        if (hid.attributes.vendorId == id.vendorId && id.AcceptsProduct(hid.attributes.productId) &&
+            hid.caps.usagePage == id.usagePage && hid.caps.usage == id.usage)
+            return true;
+        hid.Close();
+    }
+    return false;
+}
+
+// The first usage that the first input item reports, 0 when none is on.
+uint16_t FirstUsage(CHidDevice& hid, uint32_t length) {
+    if (hid.input.items.empty())
+        return 0;
+    hid.UnpackInputReport(hid.input.reportBuffer.data(), length, hid.input.items.data(),
+                          static_cast<uint32_t>(hid.input.items.size()));
+    const HidItem& item = hid.input.items.front();
+    if (!item.isSet)
+        return 0;
+    if (item.isButton)
+        return item.button.usages.empty() ? 0 : item.button.usages.front();
+    return static_cast<uint16_t>(item.value.value);
+}
+
+void FreePaths(CHidDevice& hid) {
+    hid.pathList.clear();
+    hid.pathInfo.clear();
+    hid.pathCount = 0;
+    hid.pathCursor = 0;
+}
+
+} // namespace
+
+bool NotificationIdentity::AcceptsProduct(uint16_t productId) const {
+    for (uint16_t p : productIds)
+        if (p != 0 && p == productId)
+            return true;
+    return false;
+}
+
+const NotificationIdentity* NotificationIdentityOf(DeviceKind kind) {
+    for (const NotificationIdentity& id : kIdentities)
+        if (id.kind == kind)
+            return &id;
+    return nullptr;
+}
+
+void DispatchCode(DeviceKind kind, uint16_t code, MainWindowLink& link) {
+    if (kind == DeviceKind::Mouse) {
+        if (code == kCodeSettingsChanged)
+            link.SendMessage(kMsgMouseReread);
+        else if (code == kCodeProfileChanged)
+            link.SendMessage(kMsgMouseReadAll);
+        else if (code == kCodeReactive)
+            link.TriggerReactiveEffects();
+    } else if (kind == DeviceKind::Keyboard) {
+        if (code == kCodeSettingsChanged)
+            link.SendMessage(kMsgKeyboardReread);
+        else if (code == kCodeProfileChanged)
+            link.SendMessage(kMsgKeyboardReadAll);
+    }
+}
+
+void RunNotifications(DeviceKind kind, MainWindowLink& link, const StopWait& stop,
+                      const NotificationTiming& timing) {
+    const NotificationIdentity* id = NotificationIdentityOf(kind);
+    if (id == nullptr)
+        return;
+    CHidDevice hid;
+    bool listingFailed = false;
+    bool stopped = false;
+    while (!stopped && !stop(std::chrono::milliseconds(1))) {
+        if (FindInterface(*id, hid, listingFailed)) {
+            const std::string path = hid.devicePath;
+            const uint32_t length = hid.caps.inputReportByteLength;
+            for (;;) {
+                if (stop(std::chrono::milliseconds(1))) {
+                    stopped = true;
+                    break;
+                }
+                if (hid.input.reportBuffer.size() < length || length == 0)
+                    break; // nothing readable on this interface
+                uint32_t got = 0;
+                const auto started = std::chrono::steady_clock::now();
+                if (hid.ReadReport(hid.input.reportBuffer.data(), length, &got,
+                                   static_cast<uint32_t>(timing.readTimeout.count())) != 0 &&
+                    got > 0) {
+                    DispatchCode(kind, FirstUsage(hid, got), link);
+                    continue;
+                }
+                if (!CHidDevice::IsPresent(path))
+                    break; // unplugged
+                // A read that failed well before its time-out means the open
+                // interface is dead although the path is back (unplugged and
+                // plugged in again): reading it again would fail at once,
+                // forever. Find the interface anew instead.
+                if (std::chrono::steady_clock::now() - started < timing.readTimeout / 2)
+                    break;
+            }
+            hid.Close();
+        }
+        FreePaths(hid);
+        if (stopped || stop(timing.rescanPause))
+            break;
+    }
+    platform::DebugLine(id->exitLine);
+}
+
+} // namespace zk::device

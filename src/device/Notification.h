@@ -1,0 +1,54 @@
+#pragma once
+
+// Change-notification threads of the mouse and the keyboard. Each finds its
+// device's notification interface (consumer control, usage page 0x000C,
+// usage 0x0001), reads its input reports and turns each notification code
+// into a message to the main window, which re-reads the affected settings:
+//
+//   mouse     0x401 -> send 0x902, 0x402 -> send 0x901, 0x403 -> reactive triggers
+//   keyboard  0x401 -> send 0xB02, 0x402 -> send 0xB01
+//
+// Other codes and reports with no usage on are ignored. The interface is
+// opened read-only on a CHidDevice of the thread's own.
+//
+//   RunNotifications(kind, link, stop [, timing])
+//       the thread body for DeviceKind::Mouse or DeviceKind::Keyboard; returns
+//       when `stop` reports the stop event set (checked before every read, so
+//       within one read time-out).
+
+#include "device/DetectionLink.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <string_view>
+
+namespace zk::device {
+
+struct NotificationTiming {
+    std::chrono::milliseconds readTimeout{500};
+    std::chrono::milliseconds rescanPause{1000};
+};
+
+struct NotificationIdentity {
+    DeviceKind kind;
+    uint16_t vendorId;
+    std::array<uint16_t, 2> productIds; // 0 entries unused
+    uint16_t usagePage;
+    uint16_t usage;
+    std::string_view exitLine;
+
+    bool AcceptsProduct(uint16_t productId) const;
+};
+
+// The identity watched for a kind; nullptr for the mousepad, which has none.
+const NotificationIdentity* NotificationIdentityOf(DeviceKind kind);
+
+// Acts on one notification code of a kind: sends its message and waits for
+// it to be handled, or sets the reactive triggers; other codes do nothing.
+void DispatchCode(DeviceKind kind, uint16_t code, MainWindowLink& link);
+
+void RunNotifications(DeviceKind kind, MainWindowLink& link, const StopWait& stop,
+                      const NotificationTiming& timing = {});
+
+} // namespace zk::device
