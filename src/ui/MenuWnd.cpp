@@ -41,7 +41,7 @@ MenuWnd::~MenuWnd() {
     DestroyMenu();
 }
 
-QAction* MakeAction(QMenu* menu, const MenuElement& e) {
+static QAction* MakeAction(QMenu* menu, const MenuElement& e) {
     auto* a = new QAction(ShownText(e), menu);
     a->setObjectName(e.name);
     a->setData(e.userData);
@@ -69,13 +69,9 @@ bool MenuWnd::Init(WindowImplBase* owner, const QString& layout, QPoint pt, unsi
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isEndElement()) {
-            if (xml.name() == QLatin1String("MenuElement") && stack.size() > 1 &&
-                stack.back()->property("zkElementDepth").toInt() == 1) {
+            // Every element opened a (possibly empty) sub-menu of its own.
+            if (xml.name() == QLatin1String("MenuElement") && stack.size() > 1)
                 stack.pop_back();
-            } else if (xml.name() == QLatin1String("MenuElement") && stack.size() > 1) {
-                stack.back()->setProperty("zkElementDepth",
-                                          stack.back()->property("zkElementDepth").toInt() - 1);
-            }
             continue;
         }
         if (!xml.isStartElement())
@@ -94,7 +90,6 @@ bool MenuWnd::Init(WindowImplBase* owner, const QString& layout, QPoint pt, unsi
             QAction* a = MakeAction(current, e);
             current->addAction(a);
             auto* sub = new QMenu(current);
-            sub->setProperty("zkElementDepth", 1);
             sub->setObjectName(e.name);
             sub->setTitle(a->text());
             sub->setProperty("zkAction", QVariant::fromValue(static_cast<QObject*>(a)));

@@ -1,6 +1,7 @@
 #include "ui/NotifyHub.h"
 
 #include "ui/Notify.h"
+#include "ui/PaintManager.h"
 #include "ui/WindowImplBase.h"
 
 #include <QAbstractButton>
@@ -93,7 +94,8 @@ void NotifyHub::Attach(QWidget* root) {
     Wire(root);
     const auto children = root->findChildren<QWidget*>();
     for (QWidget* w : children)
-        Wire(w);
+        if (WindowOf(w) == window_) // controls of an embedded window are its own
+            Wire(w);
 }
 
 void NotifyHub::AddProxy(QObject* part, QWidget* control) {

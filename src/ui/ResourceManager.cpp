@@ -4,6 +4,7 @@
 #include "ui/Log.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QListWidget>
+#include <QMenu>
 #include <QStandardItemModel>
 #include <QWidget>
 #include <QXmlStreamReader>
@@ -257,6 +259,14 @@ void ApplyOne(QWidget* w, const ResourceManager& rm) {
     if (!key.isEmpty())
         SetText(w, key, true);
     ApplyItemTexts(w, rm);
+    if (auto* menu = qobject_cast<QMenu*>(w)) {
+        const auto actions = menu->actions();
+        for (QAction* a : actions) {
+            const QString actionKey = a->property("resourceKey").toString();
+            if (!actionKey.isEmpty())
+                a->setText(rm.GetText(actionKey));
+        }
+    }
 }
 
 } // namespace

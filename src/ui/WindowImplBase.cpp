@@ -216,6 +216,13 @@ void WindowImplBase::DestroySequence() {
     closing_ = true;
     gone_ = true;
     ReleasePendingSends();
+    if (!created_) {
+        // Never built: nothing to tear down.
+        destroyed_ = true;
+        if (modalLoop_)
+            modalLoop_->exit(result_);
+        return;
+    }
     const auto ids = timers_.keys();
     for (unsigned id : ids)
         KillTimerNow(id);

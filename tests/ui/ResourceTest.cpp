@@ -194,6 +194,10 @@ TEST_F(MenuTest, UnhandledMenuRecordsAreFreedAndMenuAlignsToThePoint) {
     ASSERT_TRUE(zktest::WaitFor([&] { return qmenu->isVisible(); }));
     EXPECT_EQ(qmenu->geometry().right() + 1, 400);
     EXPECT_EQ(qmenu->geometry().bottom() + 1, 300);
+    // Keyed item texts follow a language switch while the menu is open.
+    ASSERT_TRUE(rm.LoadLanguage("lan_en.xml"));
+    rm.ReloadText();
+    EXPECT_EQ(menu.FindItem("About_setting")->text(), "About");
     menu.FindItem("About_setting")->trigger();
     ASSERT_TRUE(zktest::WaitFor([&] { return wnd.MessagesOf(UIMSG_MENUCLICK).size() == 1; }));
     menu.DestroyMenu();
