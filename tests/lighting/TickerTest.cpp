@@ -385,7 +385,8 @@ TEST(Tickers, ConcurrentChangesWhileAllTickersRun) {
         d.mouse.Mode(mode % 7).Brightness(i % 5).Cycle(i % 2).Direction(i % 3);
         d.mousepad.Mode(mode % 9).Brightness(4).Cycle(i % 2);
         d.keyboard.Mode(mode).Brightness(4).Cycle(i % 2).Direction(i % 2);
-        d.record[kCustomLayersOffset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+        StoreByte(d.record[kCustomLayersOffset + static_cast<std::size_t>(i)],
+                  static_cast<std::uint8_t>(i));
         d.model = (i / 50) % 2;
         preview.ResetMouse(static_cast<std::uint8_t>(i % 2 ? 7 : 0));
         preview.ResetMousepad(true);
