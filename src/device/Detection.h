@@ -13,7 +13,8 @@
 //       0 for keyboard product 0x0800, 1 for 0x6556, unchanged for 0x7200.
 //
 // A poll step runs under the channel's transaction lock; nothing in it waits
-// for the GUI thread.
+// for the GUI thread. The channels, the link and the timing must outlive the
+// thread.
 
 #include "device/DetectionLink.h"
 #include "protocol/DeviceChannel.h"

@@ -14,7 +14,9 @@
 //   RunNotifications(kind, link, stop [, timing])
 //       the thread body for DeviceKind::Mouse or DeviceKind::Keyboard; returns
 //       when `stop` reports the stop event set (checked before every read, so
-//       within one read time-out).
+//       within one read time-out). The link must outlive the thread; its
+//       SendMessage should give up once the main window is closing, or the
+//       stop wait runs into its bound while this thread waits there.
 
 #include "device/DetectionLink.h"
 
