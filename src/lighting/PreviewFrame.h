@@ -2,7 +2,11 @@
 
 // The frame that the light tickers hand to the picture controls: one tint per
 // LED or key in a single 32-bit atomic (0xAARRGGBB, the opacity in AA), so a
-// control always reads a consistent colour and opacity without a lock.
+// control always reads a consistent colour and opacity without a lock. A
+// picture control paints with, for example,
+//     const Tint t = frame.Read(kPreviewMousepadFirst + led);
+//     painter.fillPath(shape, QColor::fromRgba(t)); // alpha = tint opacity
+// and may compare Generation() with the value of its last paint to skip work.
 
 #include "lighting/LightTables.h"
 
@@ -25,7 +29,11 @@ enum class DeviceKind : std::uint8_t { Mouse = 0, Mousepad = 1, Keyboard = 2 };
 
 class PreviewFrame {
 public:
-    PreviewFrame() = default;
+    PreviewFrame() {
+        for (auto& cell : cells_) {
+            cell.store(kDark, std::memory_order_relaxed);
+        }
+    }
 
     // The tint of preview index `index` (0 for an index outside the array).
     Tint Read(std::size_t index) const {

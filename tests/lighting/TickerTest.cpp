@@ -339,7 +339,7 @@ TEST(Tickers, RealThreadsStopPromptlyAndTheSharedTickerKeepsItsPace) {
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_LT(elapsed, std::chrono::milliseconds(1000));
     // 300 ms at 20 ms (+ the stop poll) a frame: about 14 frames.
-    EXPECT_GE(frames, 8u);
+    EXPECT_GE(frames, 4u); // a loaded machine may stretch the waits, never shorten them
     EXPECT_LE(frames, 16u);
     EXPECT_NE(TintOpacity(preview.Frame().Mouse(0)), 0);
 }
