@@ -146,6 +146,18 @@ void DrawGlyphs(ArtWriter& w) {
         }
     }
 
+    // Message box mark: an accent disc with an "i".
+    w.Emit(QStringLiteral("common/info.png"), {32, 32}, [](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(WithAlpha(ink::accent, 40));
+        p.drawEllipse(QPointF(16, 16), 15.5, 15.5);
+        p.setBrush(ink::accent);
+        p.drawEllipse(QPointF(16, 16), 11, 11);
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(16, 10.5), 1.6, 1.6);
+        p.drawRoundedRect(QRectF(14.6, 13.5, 2.8, 9), 1.4, 1.4);
+    });
+
     // Delay of a macro line: a small clock.
     w.Emit(QStringLiteral("common/delay.png"), {14, 14}, [](QPainter& p) {
         p.setPen(QPen(ink::textDim, 1.4, Qt::SolidLine, Qt::RoundCap));

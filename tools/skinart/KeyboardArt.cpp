@@ -82,7 +82,7 @@ void DrawKeyLight(ArtWriter& w, QPainter& p, int i) {
     // Light spills out around the cap and shines through the legend.
     for (int s = 3; s >= 1; --s)
         p.fillPath(Rounded(cap.adjusted(-s + 1, -s + 1, s - 1, s - 1), 4.5 + s),
-                   QColor(255, 255, 255, 30 + 15 * (3 - s)));
+                   QColor(255, 255, 255, s == 1 ? 150 : 40 * (4 - s)));
     p.setCompositionMode(QPainter::CompositionMode_Clear);
     p.fillPath(Rounded(TopFace(cap), 3.5), Qt::black);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
