@@ -12,6 +12,7 @@
 #include "ui/ResourceManager.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 
 #include <cstdio>
@@ -21,15 +22,12 @@
 
 namespace zk::app {
 
-namespace {
-
-void ApplyStyleSheet(const QString& skinFolder) {
+void ApplySkinStyle(const QString& skinFolder) {
+    QDir::setSearchPaths(QStringLiteral("skin"), {skinFolder});
     QFile qss(skinFolder + QStringLiteral("style.qss"));
     if (qss.open(QIODevice::ReadOnly))
         qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
 }
-
-} // namespace
 
 int RunApplication(int argc, char** argv) {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -71,7 +69,7 @@ int RunApplication(int argc, char** argv) {
     rm.SetInstancePath(moduleFolder);
     rm.SetResourcePath(moduleFolder + QStringLiteral("skin/"));
     rm.LoadResource(QStringLiteral("res.xml"));
-    ApplyStyleSheet(rm.GetResourcePath());
+    ApplySkinStyle(rm.GetResourcePath());
     RegisterControlClasses();
 
     auto window = std::make_unique<CMainWnd>();
