@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <regex>
 
 using namespace zk::device;
 
@@ -48,39 +47,61 @@ struct ExpectedCollection {
     ExpectedGroup groups[3];
 };
 
+bool IsWordChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// "Name=0x1F Other=-5 ..." -> {Name: 31, Other: -5}
 std::map<std::string, long> KeyValues(const std::string& text) {
-    static const std::regex kv(R"((\w+)=(-?0x[0-9A-Fa-f]+|-?[0-9]+))");
     std::map<std::string, long> out;
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), kv); it != std::sregex_iterator();
-         ++it)
-        out[(*it)[1]] = std::stol((*it)[2], nullptr, 0);
+    for (size_t eq = text.find('='); eq != std::string::npos; eq = text.find('=', eq + 1)) {
+        size_t b = eq;
+        while (b > 0 && IsWordChar(text[b - 1]))
+            --b;
+        size_t e = eq + 1;
+        if (e < text.size() && text[e] == '-')
+            ++e;
+        while (e < text.size() && IsWordChar(text[e]))
+            ++e;
+        if (b == eq || e == eq + 1)
+            continue;
+        out[text.substr(b, eq - b)] = std::stol(text.substr(eq + 1, e - eq - 1), nullptr, 0);
+    }
     return out;
 }
 
 std::map<std::string, ExpectedCollection> PpDataFacts(const zktest::RdescFile& file) {
-    static const std::regex line(R"(expect: \[([^\]]+\.pp_data)\] (.*))");
-    static const std::regex group(R"(^(Input|Output|Feature)(:| cap\[))");
+    static const std::string kPrefix = "expect: [";
+    static const std::string kTag = ".pp_data] ";
     std::map<std::string, ExpectedCollection> out;
     for (const auto& h : file.header) {
-        std::smatch m;
-        if (!std::regex_search(h, m, line))
+        const size_t tag = h.find(kTag);
+        if (h.rfind(kPrefix, 0) != 0 || tag == std::string::npos)
             continue;
-        ExpectedCollection& c = out[m[1]];
-        const std::string body = m[2];
+        const std::string dump = h.substr(kPrefix.size(), tag + 8 - kPrefix.size());
+        const std::string body = h.substr(tag + kTag.size());
+        ExpectedCollection& c = out[dump];
         const auto kv = KeyValues(body);
         if (body.rfind("dev->usage_page", 0) == 0) {
             c.usagePage = kv.at("usage_page");
             c.usage = kv.at("usage");
             continue;
         }
-        std::smatch g;
-        if (!std::regex_search(body, g, group))
+        int t = -1;
+        std::string rest;
+        for (int k = 0; k < 3; ++k) {
+            const std::string name = k == 0 ? "Input" : k == 1 ? "Output" : "Feature";
+            if (body.rfind(name, 0) == 0) {
+                t = k;
+                rest = body.substr(name.size());
+            }
+        }
+        if (t < 0)
             continue;
-        const int t = g[1] == "Input" ? 0 : g[1] == "Output" ? 1 : 2;
-        if (g[2] == ":") {
+        if (rest.rfind(":", 0) == 0) {
             c.groups[t].length = kv.at("ReportByteLength");
             c.groups[t].numberOfCaps = kv.at("NumberOfCaps");
-        } else {
+        } else if (rest.rfind(" cap[", 0) == 0) {
             c.groups[t].caps.push_back({kv});
         }
     }
