@@ -1,5 +1,5 @@
 #pragma once
-// Logging category of the window layer (part of the program's "zk412v" output).
+// Diagnostics of the window layer, in the program's "zk412v" category.
 
 #include <QLoggingCategory>
 

@@ -21,7 +21,9 @@
 namespace zk::ui {
 
 const QLoggingCategory& uiLog() {
-    static const QLoggingCategory category("zk412v.ui");
+    // The program's one diagnostics category; debug output only when enabled
+    // (QT_LOGGING_RULES="zk412v.debug=true").
+    static const QLoggingCategory category("zk412v", QtInfoMsg);
     return category;
 }
 
