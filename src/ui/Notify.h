@@ -14,7 +14,7 @@
 //   Slider     QSlider, QDial (any QAbstractSlider with a name)
 //              "movevaluechanged" while dragged, "valuechanged" on release and
 //              on keyboard, wheel and page steps; wParam the value
-//   Edit       QLineEdit, QTextEdit, QPlainTextEdit, QSpinBox
+//   Edit       QLineEdit, QTextEdit, QPlainTextEdit
 //              "textchanged" on the user's edits, "setfocus"/"killfocus"
 //   Combo      QComboBox: "itemselect" when the user picks another entry;
 //              wParam the new index, lParam the previous one

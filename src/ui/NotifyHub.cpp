@@ -89,7 +89,7 @@ void NotifyHub::Raise(QWidget* sender, const char* type, WPARAM wParam, LPARAM l
 }
 
 void NotifyHub::Attach(QWidget* root) {
-    if (!root)
+    if (!root || WindowOf(root) != window_)
         return;
     Wire(root);
     const auto children = root->findChildren<QWidget*>();

@@ -229,6 +229,41 @@ TEST_F(MessageTest, SystemCommandsMinimiseMaximiseAndRestore) {
     EXPECT_EQ(wnd.GetPaintManager().ScaleValue(10), 15);
 }
 
+TEST(WindowCreate, EmbeddedWindowKeepsItsOwnNotifications) {
+    zktest::UseTestSkin();
+    TestWindow outer;
+    ASSERT_TRUE(outer.Create(nullptr, QStringLiteral("outer")));
+    auto* inner = new TestWindow;
+    ASSERT_TRUE(inner->Create(outer.FindControl("stack_page_0"), QStringLiteral("inner"),
+                              WindowStyle::Child, QRect(0, 0, 560, 340)));
+    outer.ShowWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&outer));
+    zktest::Pump(20);
+    outer.ClearNotes();
+    QWidget* innerBtn = inner->FindControl("btn_ok");
+    ASSERT_NE(innerBtn, nullptr);
+    EXPECT_NE(outer.FindControl("btn_ok"), innerBtn);
+    QTest::mouseClick(innerBtn, Qt::LeftButton);
+    EXPECT_EQ(inner->Count("click", "btn_ok"), 1);
+    EXPECT_EQ(outer.Count("click"), 0);
+    // Closing the inner window leaves the outer one running.
+    inner->Close(3);
+    ASSERT_TRUE(zktest::WaitFor([&] { return !inner->IsWindow(); }));
+    EXPECT_TRUE(outer.IsWindow());
+    EXPECT_EQ(inner->GetResult(), 3);
+}
+
+TEST(WindowCreate, ANeverBuiltWindowNeitherRunsNorTearsDown) {
+    zktest::UseTestSkin();
+    TestWindow wnd(QStringLiteral("XML_NOT_THERE"));
+    EXPECT_FALSE(wnd.Create(nullptr, QStringLiteral("never")));
+    // A modal run of a window that could not be built returns at once.
+    EXPECT_EQ(wnd.ShowModal(), IDCANCEL);
+    wnd.Close(4);
+    zktest::Pump(10);
+    EXPECT_FALSE(wnd.events.contains("OnDestroy"));
+}
+
 TEST(WindowCreate, MissingLayoutFailsCleanly) {
     zktest::UseTestSkin();
     TestWindow wnd(QStringLiteral("XML_NOT_THERE"));
