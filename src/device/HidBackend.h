@@ -56,7 +56,13 @@ public:
     virtual HidPollTarget ReadTarget() const = 0;
     virtual HidPollTarget WriteTarget() const = 0;
     virtual ssize_t TryRead(uint8_t* buffer, size_t length) = 0;
+    // Writes one report. A connection whose writes can block may start the write in the
+    // background and answer kHidWouldBlock; WriteTarget() then waits for its end and the next
+    // call returns its result.
     virtual ssize_t TryWrite(const uint8_t* buffer, size_t length) = 0;
+    // The write that was started is no longer waited for (time-out or cancel): its result is
+    // dropped, and the next write starts once it has ended.
+    virtual void AbandonWrite() {}
     virtual bool GetAttributes(HiddAttributes& attributes) = 0;
     virtual bool GetReportDescriptor(std::vector<uint8_t>& descriptor) = 0;
     // Which top-level collection of the descriptor this connection stands for.

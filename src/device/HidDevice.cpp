@@ -248,6 +248,8 @@ int CHidDevice::Transfer(bool isRead, uint8_t* buffer, uint32_t length, uint32_t
                 break;
         }
     }
+    if (session && !isRead && result == 0)
+        session->connection->AbandonWrite();
     busy = 0;
     return result;
 }

@@ -3,7 +3,9 @@
 #include "device/HidReportDescriptor.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -13,8 +15,12 @@
 #include <libudev.h>
 #include <linux/hidraw.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace zk::device {
@@ -161,17 +167,87 @@ HidrawNodeLister SysfsHidrawLister(std::string sysRoot, std::string devRoot) {
 
 // ---------------------------------------------------------------------------------------------
 
-HidrawConnection::HidrawConnection(int fd, int collectionIndex)
-    : fd_(fd), collectionIndex_(collectionIndex) {}
+// State shared by a connection and its writer thread, which may outlive the connection while a
+// write is stuck in the kernel; the last owner closes the descriptor.
+struct HidrawConnection::Shared {
+    enum class State { Idle, Busy, Done };
+
+    explicit Shared(int descriptor) : fd(descriptor) {}
+    ~Shared() {
+        if (fd >= 0)
+            ::close(fd);
+        if (doneFd >= 0)
+            ::close(doneFd);
+    }
+    void SignalDone() const {
+        const uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(doneFd, &one, sizeof one);
+    }
+    void DrainDone() const {
+        uint64_t v;
+        [[maybe_unused]] ssize_t n = ::read(doneFd, &v, sizeof v);
+    }
+
+    const int fd;
+    int doneFd = -1;
+    std::mutex mutex;
+    std::condition_variable wake;
+    State state = State::Idle;
+    bool abandoned = false;
+    std::atomic<bool> stop{false};
+    bool started = false;
+    std::vector<uint8_t> frame;
+    ssize_t result = 0;
+};
+
+namespace {
+
+bool IsSocket(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISSOCK(st.st_mode);
+}
+
+// One write to the end, however long the descriptor makes it wait.
+ssize_t BlockingWrite(int fd, const uint8_t* data, size_t size, const std::atomic<bool>& stop) {
+    const bool socket = IsSocket(fd);
+    for (;;) {
+        const ssize_t n = socket ? ::send(fd, data, size, MSG_NOSIGNAL) : ::write(fd, data, size);
+        if (n >= 0)
+            return n;
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            return -1;
+        if (stop)
+            return -1;
+        pollfd p{fd, POLLOUT, 0};
+        ::poll(&p, 1, 50);
+    }
+}
+
+void WriterLoop(std::shared_ptr<HidrawConnection::Shared> shared);
+
+} // namespace
+
+HidrawConnection::HidrawConnection(int fd, int collectionIndex, WriteMode mode)
+    : shared_(std::make_shared<Shared>(fd)), fd_(fd), collectionIndex_(collectionIndex) {
+    socket_ = IsSocket(fd);
+    background_ = mode == WriteMode::Background || (mode == WriteMode::Auto && !socket_);
+}
 
 HidrawConnection::HidrawConnection(int fd, int collectionIndex, const HiddAttributes& attributes,
-                                   std::vector<uint8_t> reportDescriptor)
-    : fd_(fd), collectionIndex_(collectionIndex), given_(true), attributes_(attributes),
-      descriptor_(std::move(reportDescriptor)) {}
+                                   std::vector<uint8_t> reportDescriptor, WriteMode mode)
+    : HidrawConnection(fd, collectionIndex, mode) {
+    given_ = true;
+    attributes_ = attributes;
+    descriptor_ = std::move(reportDescriptor);
+}
 
 HidrawConnection::~HidrawConnection() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    std::lock_guard lock(shared_->mutex);
+    shared_->stop = true;
+    shared_->wake.notify_all();
+    // A writer stuck in the kernel keeps the descriptor open until its write returns.
 }
 
 HidPollTarget HidrawConnection::ReadTarget() const {
@@ -179,6 +255,13 @@ HidPollTarget HidrawConnection::ReadTarget() const {
 }
 
 HidPollTarget HidrawConnection::WriteTarget() const {
+    // A background write signals its end on doneFd (a write that ended before this call has
+    // already signalled it).
+    if (background_) {
+        std::lock_guard lock(shared_->mutex);
+        if (shared_->doneFd >= 0)
+            return {shared_->doneFd, POLLIN};
+    }
     return {fd_, POLLOUT};
 }
 
@@ -195,18 +278,84 @@ ssize_t HidrawConnection::TryRead(uint8_t* buffer, size_t length) {
     }
 }
 
+void HidrawConnection::StartWriter() {
+    shared_->doneFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    shared_->started = true;
+    std::thread(WriterLoop, shared_).detach();
+}
+
 ssize_t HidrawConnection::TryWrite(const uint8_t* buffer, size_t length) {
-    for (;;) {
-        const ssize_t n = ::write(fd_, buffer, length);
-        if (n > 0)
-            return n;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS))
-            return kHidWouldBlock;
+    if (!background_) {
+        for (;;) {
+            const ssize_t n = socket_ ? ::send(fd_, buffer, length, MSG_DONTWAIT | MSG_NOSIGNAL)
+                                      : ::write(fd_, buffer, length);
+            if (n > 0)
+                return n;
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS))
+                return kHidWouldBlock;
+            return kHidGone;
+        }
+    }
+    std::lock_guard lock(shared_->mutex);
+    if (!shared_->started)
+        StartWriter();
+    if (shared_->doneFd < 0)
         return kHidGone;
+    shared_->DrainDone();
+    switch (shared_->state) {
+    case Shared::State::Idle:
+        shared_->frame.assign(buffer, buffer + length);
+        shared_->abandoned = false;
+        shared_->state = Shared::State::Busy;
+        shared_->wake.notify_all();
+        return kHidWouldBlock;
+    case Shared::State::Busy:
+        return kHidWouldBlock;
+    case Shared::State::Done:
+    default: {
+        shared_->state = Shared::State::Idle;
+        return shared_->result > 0 ? shared_->result : kHidGone;
+    }
     }
 }
+
+void HidrawConnection::AbandonWrite() {
+    if (!background_)
+        return;
+    std::lock_guard lock(shared_->mutex);
+    if (shared_->state == Shared::State::Busy)
+        shared_->abandoned = true;
+    else if (shared_->state == Shared::State::Done)
+        shared_->state = Shared::State::Idle;
+}
+
+namespace {
+
+void WriterLoop(std::shared_ptr<HidrawConnection::Shared> shared) {
+    using State = HidrawConnection::Shared::State;
+    std::unique_lock lock(shared->mutex);
+    for (;;) {
+        shared->wake.wait(lock, [&] { return shared->stop || shared->state == State::Busy; });
+        if (shared->stop)
+            return;
+        const std::vector<uint8_t> frame = shared->frame;
+        lock.unlock();
+        const ssize_t n = BlockingWrite(shared->fd, frame.data(), frame.size(), shared->stop);
+        lock.lock();
+        shared->result = n;
+        if (shared->abandoned) {
+            shared->abandoned = false;
+            shared->state = State::Idle;
+        } else {
+            shared->state = State::Done;
+        }
+        shared->SignalDone();
+    }
+}
+
+} // namespace
 
 bool HidrawConnection::GetAttributes(HiddAttributes& attributes) {
     if (given_) {

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -41,25 +42,40 @@ bool SplitHidrawPath(const std::string& path, std::string& devnode, int& collect
 
 // A connection over a file descriptor that keeps report boundaries: a hidraw node, or (in
 // tests) one end of a SEQPACKET socket pair. The descriptor is owned and closed.
+//
+// A write to a hidraw node blocks in the kernel until the device takes the report (up to the
+// USB driver's own time-out of several seconds), whatever the descriptor's flags. So that a
+// write can be given up after its own time-out, or cancelled, such writes run on a helper
+// thread of the connection (WriteMode::Background). Sockets never block (WriteMode::Direct).
+enum class WriteMode { Auto, Direct, Background };
+
 class HidrawConnection : public IHidConnection {
 public:
-    HidrawConnection(int fd, int collectionIndex);
+    HidrawConnection(int fd, int collectionIndex, WriteMode mode = WriteMode::Auto);
     // For a descriptor that answers no hidraw ioctl: identity and report descriptor given.
     HidrawConnection(int fd, int collectionIndex, const HiddAttributes& attributes,
-                     std::vector<uint8_t> reportDescriptor);
+                     std::vector<uint8_t> reportDescriptor, WriteMode mode = WriteMode::Auto);
     ~HidrawConnection() override;
 
     HidPollTarget ReadTarget() const override;
     HidPollTarget WriteTarget() const override;
     ssize_t TryRead(uint8_t* buffer, size_t length) override;
     ssize_t TryWrite(const uint8_t* buffer, size_t length) override;
+    void AbandonWrite() override;
     bool GetAttributes(HiddAttributes& attributes) override;
     bool GetReportDescriptor(std::vector<uint8_t>& descriptor) override;
     int CollectionIndex() const override { return collectionIndex_; }
 
+    struct Shared; // the descriptor and the background writer's state
+
 private:
+    void StartWriter();
+
+    std::shared_ptr<Shared> shared_;
     int fd_;
     int collectionIndex_;
+    bool socket_ = false;
+    bool background_ = false;
     bool given_ = false;
     HiddAttributes attributes_;
     std::vector<uint8_t> descriptor_;

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -38,6 +39,7 @@ public:
         std::vector<uint8_t> descriptor;
         int collection = 0;
         bool openable = true;
+        WriteMode mode = WriteMode::Auto;
     };
     std::vector<Entry> entries;
     std::map<std::string, int> deviceEnds; // last device end per path
@@ -78,7 +80,7 @@ public:
             deviceEnds[path] = sv[1];
             return std::make_unique<HidrawConnection>(
                 sv[0], e.collection, HiddAttributes{e.info.vendorId, e.info.productId, 1},
-                e.descriptor);
+                e.descriptor, e.mode);
         }
         return nullptr;
     }
@@ -232,6 +234,53 @@ TEST_F(HidDeviceTest, WriteSendsExactly64BytesAndTimesOutWhenTheDeviceStopsReadi
     EXPECT_GE(lastWait, 990);
     EXPECT_LT(lastWait, 1600);
     EXPECT_EQ(dev.writing, 0u);
+}
+
+TEST_F(HidDeviceTest, BlockingWritesRunInTheBackgroundAndCanBeGivenUp) {
+    backend->Add("cfg", 0x260D, 0x1138);
+    backend->entries.back().mode = WriteMode::Background;
+    CHidDevice dev;
+    ASSERT_EQ(OpenPath(dev, "cfg"), 1);
+    uint8_t frame[64] = {4, 1, 0, 1};
+    int accepted = 0;
+    long lastWait = 0;
+    while (accepted < 1000) {
+        const auto t0 = Clock::now();
+        const int r = dev.WriteReport(frame);
+        lastWait = MsSince(t0);
+        if (r == 0)
+            break;
+        ++accepted;
+    }
+    ASSERT_GT(accepted, 0);
+    ASSERT_LT(accepted, 1000);
+    EXPECT_GE(lastWait, 990);
+    EXPECT_LT(lastWait, 1600);
+
+    // A write that waits behind the stuck one ends at once when another thread closes.
+    int result = -1;
+    std::thread writer([&] { result = dev.WriteReport(frame); });
+    while (dev.writing == 0)
+        std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto t0 = Clock::now();
+    dev.Close();
+    writer.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_LT(MsSince(t0), 500);
+
+    // The writer keeps the descriptor until its write returns: once the device reads again the
+    // given-up report goes out, and then the descriptor is closed.
+    const int end = backend->deviceEnds.at("cfg");
+    int received = 0;
+    for (;;) {
+        pollfd p{end, POLLIN, 0};
+        uint8_t seen[64];
+        if (::poll(&p, 1, 2000) <= 0 || ::recv(end, seen, sizeof seen, 0) <= 0)
+            break;
+        ++received;
+    }
+    EXPECT_EQ(received, accepted + 1);
 }
 
 TEST_F(HidDeviceTest, CloseOrOpenFromAnotherThreadEndsAWaitingReadAtOnce) {
