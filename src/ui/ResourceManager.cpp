@@ -136,6 +136,15 @@ QString ResourceManager::ResolveLayout(const QString& nameOrFile) const {
     for (const QString& c : candidates)
         if (QFileInfo(c).isFile())
             return c;
+    // Layouts named with another letter case than the file has.
+    for (const QString& c : candidates) {
+        const QFileInfo info(c);
+        const QDir dir = info.absoluteDir();
+        const auto entries = dir.entryList(QDir::Files);
+        for (const QString& entry : entries)
+            if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0)
+                return dir.filePath(entry);
+    }
     return {};
 }
 

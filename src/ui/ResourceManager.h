@@ -64,7 +64,8 @@ public:
     bool LoadResource(const QString& file);
     // The .ui file path for a layout name: a name of the resource list, or a
     // file name in the skin folder; a ".xml" name that is not present is also
-    // tried with ".ui". Empty when nothing is found.
+    // tried with ".ui", and file names are matched without regard to case when
+    // no exact match exists. Empty when nothing is found.
     QString ResolveLayout(const QString& nameOrFile) const;
     // The icon of an icon resource id; a null icon when unknown.
     QIcon GetIcon(int id) const;

@@ -229,6 +229,22 @@ TEST_F(MessageTest, SystemCommandsMinimiseMaximiseAndRestore) {
     EXPECT_EQ(wnd.GetPaintManager().ScaleValue(10), 15);
 }
 
+TEST(WindowCreate, ActivationChangesArriveAsWmActivate) {
+    zktest::UseTestSkin();
+    TestWindow first;
+    TestWindow second;
+    ASSERT_TRUE(first.Create(nullptr, QStringLiteral("first")));
+    ASSERT_TRUE(second.Create(nullptr, QStringLiteral("second")));
+    first.ShowWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&first));
+    second.ShowWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&second));
+    ASSERT_TRUE(zktest::WaitFor([&] { return !first.MessagesOf(WM_ACTIVATE).empty(); }));
+    const auto msgs = first.MessagesOf(WM_ACTIVATE);
+    EXPECT_EQ(msgs.front().wParam, WA_ACTIVE);
+    EXPECT_EQ(msgs.back().wParam, WA_INACTIVE);
+}
+
 TEST(WindowCreate, EmbeddedWindowKeepsItsOwnNotifications) {
     zktest::UseTestSkin();
     TestWindow outer;

@@ -45,6 +45,7 @@ TEST_F(ResourceTest, LayoutNamesResolveThroughTheListOrAsFiles) {
     EXPECT_EQ(rm.ResolveLayout("sub_layout.ui"), data.filePath("sub_layout.ui"));
     // A ".xml" layout name that is not present is found as ".ui".
     EXPECT_EQ(rm.ResolveLayout("sub_layout.xml"), data.filePath("sub_layout.ui"));
+    EXPECT_EQ(rm.ResolveLayout("Sub_Layout.XML"), data.filePath("sub_layout.ui"));
     EXPECT_TRUE(rm.ResolveLayout("XML_UNKNOWN").isEmpty());
     EXPECT_TRUE(rm.ResolveLayout("").isEmpty());
     EXPECT_FALSE(rm.LoadResource("no_such_res.xml"));
