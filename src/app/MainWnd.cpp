@@ -1,6 +1,9 @@
 #include "app/MainWnd.h"
 
 #include "app/Language.h"
+#include "app/windows/ColorPalette.h"
+#include "app/windows/Copyright.h"
+#include "app/windows/MsgWnd.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/Log.h"
@@ -11,11 +14,8 @@
 
 #include <QAbstractItemView>
 #include <QCursor>
-#include <QListWidget>
-#include <QMessageBox>
 #include <QThread>
 
-#include <cstring>
 
 namespace zk::app {
 
@@ -74,28 +74,18 @@ constexpr FontEntry kFonts[] = {
 
 const QString kFontFace = QStringLiteral("Tahoma");
 
+// The colour the three light palettes start with.
+constexpr std::uint32_t kPaletteDefaultColor = 0xFF0199CB;
+
 // The worker the main window waits for 20 ms after starting.
 constexpr std::chrono::milliseconds kFirstThreadPause{20};
 constexpr std::chrono::milliseconds kChannelSettle{100};
 
-// Default message box until the auxiliary windows provide theirs: a modal
-// box with the text of the language key.
-int FallbackShowMessage(QWidget* parent, const QString& text, bool isKey) {
-    QMessageBox box(parent);
-    box.setWindowTitle(QStringLiteral("ORVANE ZK412V"));
-    box.setText(isKey ? ui::ResourceManager::GetInstance().GetText(text) : text);
-    box.setStandardButtons(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok ? 1 : 0;
-}
-
 } // namespace
 
-CMainWnd::CMainWnd() : threads_([](std::string_view line) { platform::DebugLine(line); }) {
-    showMessage_ = FallbackShowMessage;
-    showTimedMessage_ = [](QWidget* parent) {
-        return FallbackShowMessage(parent, QStringLiteral("message_text_20"), true);
-    };
-}
+CMainWnd::CMainWnd()
+    : showMessage_(ShowMessage), showTimedMessage_(ShowTimedMessage),
+      threads_([](std::string_view line) { platform::DebugLine(line); }), help_(this) {}
 
 CMainWnd::~CMainWnd() {
     // Threads first: none of them may outlive what it uses.
@@ -168,6 +158,11 @@ void CMainWnd::InitWindow() {
         padKeyControls_[kPadPreviewCount + i] = FindControl(QStringLiteral("kb_key_%1").arg(i));
 
     g_mainWnd.store(this);
+
+    for (const char* name :
+         {"ms_deng_Color_Pallet", "mp_deng_Color_Pallet", "kb_deng_Color_Pallet"})
+        if (auto* palette = FindControl<CColorPaletteUI>(QString::fromLatin1(name)))
+            palette->SelectColor(kPaletteDefaultColor);
 
     if (seams_.initPreviewControls)
         seams_.initPreviewControls(*this);
@@ -287,6 +282,10 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
     } else if (msg.Is(ui::DUI_MSGTYPE_CLICK)) {
         if (HandleCaptionClick(msg))
             return;
+        if (!help_.Handle(msg))
+            RouteToPages(msg);
+    } else if (msg.Is(ui::DUI_MSGTYPE_SETFOCUS)) {
+        help_.Handle(msg);
         RouteToPages(msg);
     } else if (msg.Is(ui::DUI_MSGTYPE_SELECTCHANGED)) {
         SelectBoundPage(msg);
@@ -499,8 +498,7 @@ void CMainWnd::OnMenuCommand(const ui::MenuCmd* cmd) {
     } else if (is("lan_cn")) {
         SwitchLanguage(true);
     } else if (is("About_setting")) {
-        if (seams_.showAbout)
-            seams_.showAbout(*this);
+        Ccopyright::Open(this);
     } else if (is("exit")) {
         Close();
     } else if (is("Menu_Import") || is("Menu_Export")) {

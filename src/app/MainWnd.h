@@ -2,6 +2,7 @@
 
 #include "app/MainMessages.h"
 #include "app/ThreadPlaces.h"
+#include "app/windows/HelpPanel.h"
 #include "protocol/DeviceChannel.h"
 #include "ui/MenuWnd.h"
 #include "ui/TrayIcon.h"
@@ -56,7 +57,7 @@ struct MainWndSeams {
     WindowFn initMouseProfiles;
     WindowFn initMousepadProfiles;
     // After InitWindow found the preview controls: turn on their colour
-    // overlay with alpha 0 and set the three palettes' colour.
+    // overlay with alpha 0.
     WindowFn initPreviewControls;
 
     // Worker thread bodies by place 1..14 (index 0 and 15 unused): keyboard,
@@ -88,9 +89,6 @@ struct MainWndSeams {
     HookFn keyboardKeyCapture;
     HookFn buttonKeyCapture;
     WindowFn removeInputHooks;
-
-    // The about window (tray menu item "About_setting").
-    WindowFn showAbout;
 };
 
 // The main window: owner of the device channels, the worker threads and
@@ -103,6 +101,7 @@ public:
     using PageHandler = MainWndSeams::NotifyFn;
     // Message box operations: a modal box with a text (a language key when
     // isKey) returning its result, and the self-closing "message_text_20" box.
+    // By default the program's message box.
     using ShowMessageFn = std::function<int(QWidget* parent, const QString& text, bool isKey)>;
     using ShowTimedMessageFn = std::function<int(QWidget* parent)>;
 
@@ -181,6 +180,7 @@ private:
     ui::TrayIcon tray_;
     std::array<protocol::DeviceChannel, kChannelCount> channels_;
     std::array<std::atomic<bool>, kLightKinds> lightPending_{};
+    HelpPanel help_;
     bool activationBoxOpen_ = false;
     bool trayBoxOpen_ = false;
 };

@@ -1,10 +1,12 @@
 #include "app/Wiring.h"
 
 #include "app/MainWnd.h"
+#include "app/windows/ColorPalette.h"
 
 namespace zk::app {
 
 void RegisterControlClasses() {
+    RegisterColorPalette();
     // The four control classes that layouts may name. Each is registered here
     // as soon as its class exists:
     //   "CCircleProgressUI"   circular progress
@@ -27,8 +29,6 @@ void WireSubsystems(CMainWnd& window, const AppOptions& options) {
     //   init*Profiles      profile start-up per device kind
     //   initPreviewControls, liveRecord, advanceAnimation, read*/reread*
     //   page handlers      window.AddPageHandler("click", ...), ...
-    //   message box        window.SetMessageBox(ShowMessage, ShowTimedMessage)
-    //   showAbout          the about window
     (void)window;
     (void)options;
 }

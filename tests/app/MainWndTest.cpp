@@ -83,11 +83,16 @@ TEST_F(MainWndTest, CaptionButtonsOnlyMinimiseAndSkinButtonFallsThrough) {
     Button(*wnd_, "restorebtn")->click();
     EXPECT_FALSE(wnd_->isMaximized());
 
-    // The caption cases end in the router; the skin button and others go on.
+    // The caption cases end in the router, the help button opens its panel,
+    // and the skin button goes on to the click handlers.
     EXPECT_TRUE(clicks.empty());
     Button(*wnd_, "skinbtn")->click();
     Button(*wnd_, "quesbtn")->click();
-    EXPECT_EQ(clicks, (std::vector<QString>{QStringLiteral("skinbtn"), QStringLiteral("quesbtn")}));
+    EXPECT_EQ(clicks, (std::vector<QString>{QStringLiteral("skinbtn")}));
+    QWidget* help = wnd_->FindControl(QStringLiteral("ques_click"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->geometry().left(), 800);
 }
 
 TEST_F(MainWndTest, ActivationWithoutDeviceHidesAndShowsOneBoxAtATime) {
