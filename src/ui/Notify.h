@@ -21,8 +21,10 @@
 //   List       QListWidget, QTreeWidget, QTableWidget, any QAbstractItemView
 //              "itemselect" when the user moves the current row (wParam new,
 //              lParam previous row), "itemclick" on a click on an item,
-//              "itemactivate" on a double click or Enter, "menu" on a context
-//              menu request (ptMouse in the list's coordinates)
+//              "itemactivate" on a double click or Enter (wParam the row; the
+//              sender is the row's widget when the row is shown by a named
+//              widget, as list rows with names are, else the list), "menu" on
+//              a context menu request (ptMouse in the list's coordinates)
 //   TabLayout  QStackedWidget (pages, selected by the program) and QTabWidget
 //              (tabs the user clicks: "selectchanged", wParam the new page)
 //   Label      QLabel; Progress QProgressBar; containers QWidget, QFrame,

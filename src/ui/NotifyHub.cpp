@@ -215,11 +215,19 @@ void NotifyHub::WireItemView(QWidget* w) {
                     });
     };
     connectSelection();
-    connect(v, &QAbstractItemView::clicked, this, [this, v](const QModelIndex& index) {
-        Raise(v, DUI_MSGTYPE_ITEMCLICK, static_cast<WPARAM>(index.row()), index.column());
+    // A row shown by a named widget (setItemWidget / setIndexWidget) is the
+    // sender of its clicks; otherwise the list is.
+    auto rowSender = [v](const QModelIndex& index) -> QWidget* {
+        QWidget* row = v->indexWidget(index);
+        return row && IsNamed(row) ? row : v;
+    };
+    connect(v, &QAbstractItemView::clicked, this, [this, rowSender](const QModelIndex& index) {
+        Raise(rowSender(index), DUI_MSGTYPE_ITEMCLICK, static_cast<WPARAM>(index.row()),
+              index.column());
     });
-    connect(v, &QAbstractItemView::activated, this, [this, v](const QModelIndex& index) {
-        Raise(v, DUI_MSGTYPE_ITEMACTIVATE, static_cast<WPARAM>(index.row()), index.column());
+    connect(v, &QAbstractItemView::activated, this, [this, rowSender](const QModelIndex& index) {
+        Raise(rowSender(index), DUI_MSGTYPE_ITEMACTIVATE, static_cast<WPARAM>(index.row()),
+              index.column());
     });
 }
 

@@ -282,6 +282,19 @@ TEST_F(NotificationTest, ListSelectClickActivateAndContextMenu) {
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(wnd.Count("itemactivate", "config_list"), 2);
 
+    // A row shown by a named widget is the sender of its clicks.
+    wnd.ClearNotes();
+    auto* rowWidget = new QLabel(QStringLiteral("row"));
+    rowWidget->setObjectName(QStringLiteral("ms_macro_action"));
+    list->setItemWidget(list->item(2), rowWidget);
+    zktest::Pump(10);
+    QTest::mouseClick(rowWidget, Qt::LeftButton, {}, rowWidget->rect().center());
+    auto rowClicks = wnd.NotesOf("itemclick");
+    ASSERT_EQ(rowClicks.size(), 1u);
+    EXPECT_EQ(rowClicks[0].sender, "ms_macro_action");
+    EXPECT_EQ(rowClicks[0].wParam, 2u);
+    EXPECT_EQ(wnd.Count("itemselect", "config_list"), 1);
+
     // A context menu request on the list (as the platform delivers it).
     wnd.ClearNotes();
     QContextMenuEvent ctx(QContextMenuEvent::Mouse, rowCenter(0),
