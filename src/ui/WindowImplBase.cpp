@@ -64,6 +64,10 @@ WindowImplBase::WindowImplBase() : m_pm(this), sends_(std::make_shared<SendQueue
 
 WindowImplBase::~WindowImplBase() {
     gone_ = true;
+    // The controls are destroyed after this object's own part; they must not
+    // reach it through the hub any more.
+    delete hub_;
+    hub_ = nullptr;
     ReleasePendingSends();
     auto& rm = ResourceManager::GetInstance();
     if (rm.GetTextQueryInterface() == this)
