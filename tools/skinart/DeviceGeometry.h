@@ -95,8 +95,9 @@ inline constexpr std::array<Rect, 7> kMouseSideLeds{{
 
 // ---------------------------------------------------------------- keyboard
 // "device/keyboard.png" holds the case, the key caps and their legends. Key i (control
-// "kb_key_<i>") has the light mask "device/kb_light_<i>.png" of its rectangle's size. Key places
-// that the keyboard does not have stay empty (zero rectangle, no image).
+// "kb_key_<i>") has the light mask "device/kb_light_<i>.png" and the mark of a key with its own
+// assignment "device/kb_keyset_<i>.png", both of its rectangle's size. Key places that the
+// keyboard does not have stay empty (zero rectangle, no image).
 inline constexpr int kKeyUnit = 36;     // one key unit in pixels
 inline constexpr int kKeyboardPad = 20; // case border around the key field
 inline constexpr int kKeyGap = 2;       // free pixels on each side of a key cap

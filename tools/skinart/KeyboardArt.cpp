@@ -101,6 +101,20 @@ void DrawKeyboardArt(ArtWriter& w) {
             continue;
         w.Emit(QStringLiteral("device/kb_light_%1.png").arg(i), {r.w, r.h},
                [&](QPainter& p) { DrawKeyLight(w, p, i); });
+        // Mark of a key that carries its own assignment: an accent corner and outline.
+        w.Emit(QStringLiteral("device/kb_keyset_%1.png").arg(i), {r.w, r.h}, [&](QPainter& p) {
+            const QRectF cap = CapRect(r).translated(-r.x, -r.y);
+            p.setPen(QPen(WithAlpha(ink::accent, 200), 1.4));
+            p.setBrush(Qt::NoBrush);
+            p.drawPath(Rounded(cap.adjusted(0.7, 0.7, -0.7, -0.7), 4));
+            QPainterPath corner;
+            corner.moveTo(cap.right() - 11, cap.top() + 1);
+            corner.lineTo(cap.right() - 4, cap.top() + 1);
+            corner.quadTo(cap.right() - 1, cap.top() + 1, cap.right() - 1, cap.top() + 4);
+            corner.lineTo(cap.right() - 1, cap.top() + 11);
+            corner.closeSubpath();
+            p.fillPath(corner, ink::accent);
+        });
     }
 }
 

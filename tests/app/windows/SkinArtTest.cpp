@@ -137,6 +137,8 @@ TEST(SkinArtTest, KeyboardKeysArePlacedWithoutOverlap) {
         const QImage img = CheckPair(QStringLiteral("device/kb_light_%1.png").arg(i));
         EXPECT_EQ(img.size(), QSize(r.w, r.h)) << i;
         EXPECT_TRUE(HasInk(img)) << "key " << i;
+        const QImage mark = CheckPair(QStringLiteral("device/kb_keyset_%1.png").arg(i));
+        EXPECT_EQ(mark.size(), img.size()) << i;
         const QRect qr(r.x, r.y, r.w, r.h);
         for (int j = i + 1; j < static_cast<int>(kKeyboardKeys.size()); ++j) {
             const Rect o = KeyRect(j);
