@@ -211,11 +211,19 @@ int CHidDevice::Transfer(bool isRead, uint8_t* buffer, uint32_t length, uint32_t
             session->preparsed->collections[static_cast<size_t>(session->collectionIndex)];
         const bool filterIds = isRead && session->preparsed->usesReportIds &&
                                session->preparsed->collections.size() > 1;
-        for (;;) {
-            const ssize_t n = isRead ? session->connection->TryRead(buffer, length)
-                                     : session->connection->TryWrite(buffer, length);
+        // Without report IDs the interface delivers bare report data; the caller always gets
+        // the report ID byte (0) first, as it writes one.
+        const bool prependId = isRead && !session->preparsed->usesReportIds;
+        for (bool room = !prependId || length >= 2; room;) {
+            ssize_t n = isRead ? session->connection->TryRead(buffer + (prependId ? 1 : 0),
+                                                              length - (prependId ? 1 : 0))
+                               : session->connection->TryWrite(buffer, length);
             if (n == kHidGone || n < 0)
                 break;
+            if (n > 0 && prependId) {
+                buffer[0] = 0;
+                ++n;
+            }
             if (n > 0) {
                 if (!isRead && static_cast<uint32_t>(n) != length)
                     break;

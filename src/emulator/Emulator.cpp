@@ -556,6 +556,11 @@ void EmulatedDevice::FactoryReset() {
     impl_->firmware.FactoryReset();
 }
 
+void EmulatedDevice::SetMacroCapacity(uint8_t units) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->firmware.SetMacroCapacity(units);
+}
+
 std::vector<uint8_t> EmulatedDevice::ConfigDescriptor() {
     return {std::begin(kConfigDescriptor), std::end(kConfigDescriptor)};
 }

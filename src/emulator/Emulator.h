@@ -131,6 +131,9 @@ public:
     uint8_t CurrentProfile() const;
     // Restores the factory state of every area.
     void FactoryReset();
+    // Sets the macro capacity (capability byte 6, units of 128 bytes); the macro area takes the
+    // new size and is cleared.
+    void SetMacroCapacity(uint8_t units);
 
     // Report descriptors of the two interfaces.
     static std::vector<uint8_t> ConfigDescriptor();

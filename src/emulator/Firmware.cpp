@@ -131,6 +131,12 @@ void Firmware::FactoryReset() {
     }
 }
 
+void Firmware::SetMacroCapacity(uint8_t units) {
+    macroCapacity_ = units;
+    memory.capabilities[kCapMacroCapacity] = units;
+    memory.macros.assign(size_t{units} * kMacroUnit, 0);
+}
+
 size_t Firmware::RecordBase() const {
     const size_t p = memory.settings[0];
     return (p < kProfileCount ? p : 0) * kSettingsRecordStride;

@@ -28,6 +28,7 @@ public:
 
     DeviceKind Kind() const { return kind_; }
     void FactoryReset();
+    void SetMacroCapacity(uint8_t units);
     // Answers one request. `forcedStatus` refuses it with that status byte, changing nothing.
     Frame Handle(const Frame& request, std::optional<uint8_t> forcedStatus);
 

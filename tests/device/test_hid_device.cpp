@@ -344,6 +344,32 @@ TEST_F(HidDeviceTest, ReaderOfOneCollectionSkipsReportsOfTheOther) {
     EXPECT_EQ(buf[0], 3);
 }
 
+TEST_F(HidDeviceTest, ReportsWithoutIdsGainTheZeroIdByte) {
+    // A boot mouse: three buttons and X/Y, no report IDs.
+    const std::vector<uint8_t> mouse = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x09, 0x01, 0xA1, 0x00,
+                                        0x05, 0x09, 0x19, 0x01, 0x29, 0x03, 0x15, 0x00, 0x25, 0x01,
+                                        0x95, 0x03, 0x75, 0x01, 0x81, 0x02, 0x95, 0x01, 0x75, 0x05,
+                                        0x81, 0x01, 0x05, 0x01, 0x09, 0x30, 0x09, 0x31, 0x15, 0x81,
+                                        0x25, 0x7F, 0x75, 0x08, 0x95, 0x02, 0x81, 0x06, 0xC0, 0xC0};
+    backend->Add("mouse", 0x046D, 0xC077, mouse);
+    CHidDevice dev;
+    ASSERT_EQ(OpenPath(dev, "mouse"), 1);
+    EXPECT_EQ(dev.caps.inputReportByteLength, 4);
+    DeviceSends("mouse", {0x02, 0xFB, 0x07}); // right button, X -5, Y 7
+    uint8_t buf[8] = {0xEE};
+    uint32_t got = 0;
+    ASSERT_NE(dev.ReadReport(buf, 8, &got, 300), 0);
+    ASSERT_EQ(got, 4u);
+    EXPECT_EQ(buf[0], 0);
+    EXPECT_EQ(buf[1], 0x02);
+    dev.UnpackInputReport(buf, got, dev.input.items.data(), dev.input.itemCount);
+    ASSERT_EQ(dev.input.itemCount, 3u); // buttons, then Y and X
+    EXPECT_EQ(dev.input.items[0].button.usages[0], 2);
+    EXPECT_EQ(dev.input.items[1].value.usage, 0x31);
+    EXPECT_EQ(dev.input.items[1].value.scaledValue, 7);
+    EXPECT_EQ(dev.input.items[2].value.scaledValue, -5);
+}
+
 TEST_F(HidDeviceTest, UnpackFillsMatchingItemsOnly) {
     backend->Add("ntf", 0x260D, 0x1138, kTwoCollections, 1);
     backend->Add("cfg", 0x260D, 0x1138, kTwoCollections, 0);

@@ -276,6 +276,14 @@ TEST_F(EmulatorTest, MacroAreaHoldsItsCapacityAndNoMore) {
     ASSERT_EQ(macros.size(), size);
     EXPECT_EQ(std::vector<uint8_t>(macros.end() - 56, macros.end()), tail);
     EXPECT_EQ(macros[size - 57], 0);
+
+    // A device with room for two macro units: 256 bytes and not one more.
+    mouse.SetMacroCapacity(2);
+    EXPECT_EQ(link.Command(0x03, 0x21, 0).frame[8 + 6], 2);
+    std::vector<uint8_t> block(256, 0x11);
+    EXPECT_TRUE(link.Chunked(0x15, 0, block, true));
+    EXPECT_EQ(link.Command(0x15, 1, 256, {1}).Status(), 0xFF);
+    EXPECT_EQ(mouse.Memory(MemoryArea::Macros), block);
 }
 
 TEST_F(EmulatorTest, RefusesBadChecksumsAndUnknownCommands) {
