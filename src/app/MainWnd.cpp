@@ -4,6 +4,8 @@
 #include "app/windows/ColorPalette.h"
 #include "app/windows/Copyright.h"
 #include "app/windows/MsgWnd.h"
+#include "controls/Registration.h"
+#include "controls/TintedPicture.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/Log.h"
@@ -15,7 +17,6 @@
 #include <QAbstractItemView>
 #include <QCursor>
 #include <QThread>
-
 
 namespace zk::app {
 
@@ -39,25 +40,18 @@ constexpr std::array<ChannelIdentity, kChannelCount> kIdentities = {{
     {0x260D, 0x1099, 0x0092, 0xFF1C}, // mouse, second product ID
 }};
 
-// Custom tags of the main layout: a sub-layout file, or a control class.
+// Custom tags of the main layout that are sub-layouts; the tags
+// "CircleProgress" and "DeviceKeyButton" are controls.
 struct ControlTag {
     const char* tag;
-    const char* layout;       // sub-layout file, or null
-    const char* controlClass; // registered control class, or null
+    const char* layout;
 };
 constexpr ControlTag kControlTags[] = {
-    {"kb_Key_UI", "keyboard_key.xml", nullptr},
-    {"kb_Deng_UI", "keyboard_deng.xml", nullptr},
-    {"kb_Macro_UI", "keyboard_macro.xml", nullptr},
-    {"MS_Deng_UI", "Mouse_deng.xml", nullptr},
-    {"MS_Macro_UI", "Mouse_macro.xml", nullptr},
-    {"MS_Key_UI", "Mouse_key.xml", nullptr},
-    {"MP_deng_UI", "MousePad_deng.xml", nullptr},
-    {"MS_DPI_UI", "Mouse_DPI.xml", nullptr},
-    {"MS_CURSOR_UI", "Mouse_cursor.xml", nullptr},
-    {"kb_CURSOR_UI", "Mouse_cursor.xml", nullptr},
-    {"CircleProgress", nullptr, "CCircleProgressUI"},
-    {"DeviceKeyButton", nullptr, "CDeviceKeyButtonUI"},
+    {"kb_Key_UI", "keyboard_key.xml"},     {"kb_Deng_UI", "keyboard_deng.xml"},
+    {"kb_Macro_UI", "keyboard_macro.xml"}, {"MS_Deng_UI", "Mouse_deng.xml"},
+    {"MS_Macro_UI", "Mouse_macro.xml"},    {"MS_Key_UI", "Mouse_key.xml"},
+    {"MP_deng_UI", "MousePad_deng.xml"},   {"MS_DPI_UI", "Mouse_DPI.xml"},
+    {"MS_CURSOR_UI", "Mouse_cursor.xml"},  {"kb_CURSOR_UI", "Mouse_cursor.xml"},
 };
 
 // Fonts of the paint manager: id, pixel size, bold, underlined.
@@ -156,6 +150,18 @@ void CMainWnd::InitWindow() {
         padKeyControls_[i] = FindControl(QStringLiteral("mp_dkey_%1").arg(i));
     for (int i = 0; i < kKeyboardKeyCount; ++i)
         padKeyControls_[kPadPreviewCount + i] = FindControl(QStringLiteral("kb_key_%1").arg(i));
+    // The mouse and mousepad previews show their light as a colour overlay,
+    // transparent until the first frame.
+    auto overlayOn = [](QWidget* control) {
+        if (auto* tint = dynamic_cast<controls::TintMembers*>(control)) {
+            tint->SetIsChangerColor(true);
+            tint->SetChangerAlpha(0);
+        }
+    };
+    for (const auto& control : mousePreview_)
+        overlayOn(control);
+    for (int i = 0; i < kPadPreviewCount; ++i)
+        overlayOn(padKeyControls_[i]);
 
     g_mainWnd.store(this);
 
@@ -172,14 +178,10 @@ void CMainWnd::InitWindow() {
 }
 
 QWidget* CMainWnd::CreateControl(const QString& className) {
-    for (const auto& entry : kControlTags) {
-        if (className.compare(QLatin1String(entry.tag), Qt::CaseInsensitive) != 0)
-            continue;
-        if (entry.layout)
+    for (const auto& entry : kControlTags)
+        if (className.compare(QLatin1String(entry.tag), Qt::CaseInsensitive) == 0)
             return ui::DialogBuilder::Create(QString::fromLatin1(entry.layout));
-        return ui::ControlFactory::CreateControl(QString::fromLatin1(entry.controlClass), nullptr);
-    }
-    return nullptr;
+    return controls::CreateControlForTag(className);
 }
 
 QString CMainWnd::QueryControlText(const QString& id, const QString& /*type*/) {

@@ -56,8 +56,8 @@ struct MainWndSeams {
     WindowFn initKeyboardProfiles;
     WindowFn initMouseProfiles;
     WindowFn initMousepadProfiles;
-    // After InitWindow found the preview controls: turn on their colour
-    // overlay with alpha 0.
+    // After InitWindow found the preview controls and turned on the overlay
+    // of the mouse and mousepad ones: bind them to the preview frames.
     WindowFn initPreviewControls;
 
     // Worker thread bodies by place 1..14 (index 0 and 15 unused): keyboard,

@@ -2,20 +2,15 @@
 
 #include "app/MainWnd.h"
 #include "app/windows/ColorPalette.h"
+#include "controls/Registration.h"
 
 namespace zk::app {
 
 void RegisterControlClasses() {
+    // "CCircleProgressUI", "CChartViewUI", "CWndUI", "CDeviceKeyButtonUI" (and
+    // the LED picture), then the colour palette of the light pages.
+    controls::RegisterControls();
     RegisterColorPalette();
-    // The four control classes that layouts may name. Each is registered here
-    // as soon as its class exists:
-    //   "CCircleProgressUI"   circular progress
-    //   "CChartViewUI"        chart view
-    //   "CWndUI"              host for a native child window
-    //   "CDeviceKeyButtonUI"  key button with a tinted light picture
-    // e.g. ui::ControlFactory::RegistControl("CCircleProgressUI",
-    //          [](QWidget* parent) -> QWidget* { return new controls::CCircleProgressUI(parent);
-    //          });
 }
 
 void WireSubsystems(CMainWnd& window, const AppOptions& options) {
