@@ -1,0 +1,134 @@
+// The device pictures of the skin with their key and LED controls, as the
+// pages show them: every key and LED lights up in the colour of its tint.
+// With ZK_CONTROLS_SNAPSHOT set to a file name the picture is also saved there.
+
+#include "controls/CircleProgress.h"
+#include "controls/ControlsTestUtil.h"
+#include "controls/DeviceKeyButton.h"
+#include "controls/LightPicture.h"
+#include "controls/PreviewSet.h"
+#include "lighting/LightTables.h"
+#include "lighting/PreviewFrame.h"
+#include "skinart/DeviceGeometry.h"
+#include "ui/ResourceManager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPixmap>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+using namespace zk::controls;
+using zk::lighting::kColourWheel;
+using zk::lighting::MakeTint;
+using zk::lighting::PreviewFrame;
+
+namespace {
+
+QRect ToRect(const zk::art::Rect& r, QPoint offset) {
+    return QRect(r.x + offset.x(), r.y + offset.y(), r.w, r.h);
+}
+
+int Distance(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+           std::abs(a.blue() - b.blue());
+}
+
+// How many pixels of `rect` came clearly closer to `tint` from `before` to
+// `after`.
+int PixelsTinted(const QImage& before, const QImage& after, const QRect& rect, QColor tint) {
+    int n = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            n += Distance(after.pixelColor(x, y), tint) <
+                         Distance(before.pixelColor(x, y), tint) - 60
+                     ? 1
+                     : 0;
+    return n;
+}
+
+} // namespace
+
+TEST(SkinPictures, KeysAndLedsLightUpInTheirTints) {
+    const QString skin = qEnvironmentVariable("ZK_STAGE_DIR") + QStringLiteral("/skin");
+    if (!QFile::exists(skin + QStringLiteral("/device/keyboard.png")))
+        GTEST_SKIP() << "the skin pictures are not drawn in " << skin.toStdString();
+    auto& rm = zk::ui::ResourceManager::GetInstance();
+    const QString saved = rm.GetResourcePath();
+    rm.SetResourcePath(skin);
+
+    const QPoint kbAt(0, 0);
+    const QPoint msAt(zk::art::kKeyboardPicture.w + 20, 0);
+    QWidget page;
+    page.setAutoFillBackground(true);
+    QPalette pal = page.palette();
+    pal.setColor(QPalette::Window, QColor::fromRgba(zk::art::kColourWindow));
+    page.setPalette(pal);
+    page.resize(msAt.x() + zk::art::kMouseFrontPicture.w + 140,
+                std::max(zk::art::kKeyboardPicture.h, zk::art::kMouseFrontPicture.h));
+
+    auto* keyboard = new QLabel(&page);
+    keyboard->setPixmap(LoadSkinPicture(QStringLiteral("device/keyboard.png")));
+    keyboard->setGeometry(ToRect(zk::art::kKeyboardPicture, kbAt));
+    auto* mouse = new QLabel(&page);
+    mouse->setPixmap(LoadSkinPicture(QStringLiteral("device/mouse_front.png")));
+    mouse->setGeometry(ToRect(zk::art::kMouseFrontPicture, msAt));
+
+    for (int i = 0; i < 20; ++i) {
+        auto* led = new CLightPictureUI(&page);
+        led->setObjectName(PreviewSet::ControlName(static_cast<std::size_t>(i)));
+        led->SetLightImage(QStringLiteral("device/ms_led_%1.png").arg(i));
+        led->setGeometry(ToRect(zk::art::kMouseFrontLeds[static_cast<std::size_t>(i)], msAt));
+    }
+    for (int k = 0; k < 126; ++k) {
+        const zk::art::Rect r = zk::art::KeyRect(k);
+        if (r.empty())
+            continue;
+        auto* key = new CDeviceKeyButtonUI(&page);
+        key->setObjectName(QStringLiteral("kb_key_%1").arg(k));
+        key->setStyleSheet(
+            QStringLiteral("QPushButton { background: transparent; border: none; }"));
+        key->SetLightImage(QStringLiteral("device/kb_light_%1.png").arg(k));
+        key->setGeometry(ToRect(r, kbAt));
+    }
+    auto* ring = new CCircleProgressUI(&page);
+    ring->setGeometry(msAt.x() + zk::art::kMouseFrontPicture.w + 20, 20, 100, 100);
+    ring->setRange(0, 100);
+    ring->setValue(25);
+
+    PreviewSet set;
+    set.Find([&](const QString& n) { return page.findChild<QWidget*>(n); });
+    set.PrepareLedPictures();
+    PreviewFrame frame;
+    for (std::size_t i = 0; i < PreviewSet::kCount; ++i)
+        frame.Write(i, MakeTint(kColourWheel[(i * 7) % 192], 255));
+    frame.SetKeyboardTintOn(true);
+    page.show();
+    const QImage dark = zktest::Grab(&page);
+    set.Apply(frame, IsWindowShown(&page));
+    const QImage img = zktest::Grab(&page);
+
+    const QString snapshot = qEnvironmentVariable("ZK_CONTROLS_SNAPSHOT");
+    if (!snapshot.isEmpty())
+        img.save(snapshot);
+
+    for (int k = 0; k < 126; ++k) {
+        const zk::art::Rect r = zk::art::KeyRect(k);
+        if (r.empty())
+            continue;
+        const zk::lighting::Rgb c = kColourWheel[((35 + k) * 7) % 192];
+        EXPECT_GT(PixelsTinted(dark, img, ToRect(r, kbAt), QColor(c.r, c.g, c.b)), 20)
+            << "key " << k;
+    }
+    for (std::size_t i = 0; i < 20; ++i) {
+        const zk::lighting::Rgb c = kColourWheel[(i * 7) % 192];
+        EXPECT_GT(PixelsTinted(dark, img, ToRect(zk::art::kMouseFrontLeds[i], msAt),
+                               QColor(c.r, c.g, c.b)),
+                  10)
+            << "LED " << i;
+    }
+    rm.SetResourcePath(saved);
+}
