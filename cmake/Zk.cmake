@@ -6,7 +6,9 @@
 #       as "<folder>/<file>.h" from src/.
 #   zk_add_test(NAME <name> LABEL <label> SOURCES ... [DEPS ...] [QT])
 #       A GoogleTest program whose cases become CTest tests with the label.
-#       QT tests get a QApplication (offscreen) before the cases run.
+#       QT tests get a QApplication (offscreen) before the cases run. Every
+#       test program starts with ZK_SOURCE_DIR, ZK_STAGE_DIR, ZK_SHARED_TESTDATA
+#       and QT_QPA_PLATFORM=offscreen in its environment unless already set.
 
 set_property(GLOBAL PROPERTY ZK_CORE_LIBS "")
 set_property(GLOBAL PROPERTY ZK_GUI_LIBS "")
@@ -62,13 +64,12 @@ function(zk_add_test)
     set_target_properties(${Z_NAME} PROPERTIES AUTOMOC ON)
     target_link_libraries(${Z_NAME} PRIVATE zk_test_qt_main Qt6::Widgets)
   else()
-    target_link_libraries(${Z_NAME} PRIVATE GTest::gtest_main)
+    target_link_libraries(${Z_NAME} PRIVATE zk_test_main)
   endif()
   gtest_discover_tests(${Z_NAME}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${Z_LABEL} TIMEOUT 120
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZK_SOURCE_DIR=${PROJECT_SOURCE_DIR};ZK_STAGE_DIR=${ZK_STAGE_DIR};ZK_SHARED_TESTDATA=${PROJECT_SOURCE_DIR}/../shared/testdata")
+    PROPERTIES LABELS ${Z_LABEL} TIMEOUT 120)
 endfunction()
 
 #   zk_add_fuzz(NAME <name> LABEL <label> SOURCES ... DEPS ... [CORPUS <dir>])

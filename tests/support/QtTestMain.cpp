@@ -1,10 +1,11 @@
+#include "support/TempDir.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
 // Test programs that create widgets need one QApplication for their whole run.
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    zktest::SetTestEnvironment();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -48,3 +48,14 @@ TempHome::~TempHome() {
 }
 
 } // namespace zktest
+
+namespace zktest {
+
+void SetTestEnvironment() {
+    setenv("ZK_SOURCE_DIR", ZK_TEST_SOURCE_DIR, 0);
+    setenv("ZK_STAGE_DIR", ZK_TEST_STAGE_DIR_DEFAULT, 0);
+    setenv("ZK_SHARED_TESTDATA", ZK_TEST_SHARED_TESTDATA, 0);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+}
+
+} // namespace zktest

@@ -40,3 +40,12 @@ private:
 };
 
 } // namespace zktest
+
+namespace zktest {
+
+// Sets ZK_SOURCE_DIR, ZK_STAGE_DIR, ZK_SHARED_TESTDATA and QT_QPA_PLATFORM
+// (offscreen) for this process and its children, where not already set. Every
+// test program's main calls it first.
+void SetTestEnvironment();
+
+} // namespace zktest
