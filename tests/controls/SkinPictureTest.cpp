@@ -53,7 +53,10 @@ int PixelsTinted(const QImage& before, const QImage& after, const QRect& rect, Q
 } // namespace
 
 TEST(SkinPictures, KeysAndLedsLightUpInTheirTints) {
-    const QString skin = qEnvironmentVariable("ZK_STAGE_DIR") + QStringLiteral("/skin");
+    QString stage = qEnvironmentVariable("ZK_STAGE_DIR");
+    if (stage.isEmpty())
+        stage = QStringLiteral(ZK_CONTROLS_STAGE_DIR);
+    const QString skin = stage + QStringLiteral("/skin");
     if (!QFile::exists(skin + QStringLiteral("/device/keyboard.png")))
         GTEST_SKIP() << "the skin pictures are not drawn in " << skin.toStdString();
     auto& rm = zk::ui::ResourceManager::GetInstance();
