@@ -38,6 +38,7 @@ CHidDevice::~CHidDevice() {
 }
 
 void CHidDevice::Create() {
+    DropSession(); // an open interface is not leaked by a second Create
     pathList.clear();
     pathInfo.clear();
     pathCount = 0;
@@ -81,7 +82,7 @@ bool CHidDevice::IsOpen() const {
     return CurrentSession() != nullptr;
 }
 
-void CHidDevice::CloseLocked() {
+void CHidDevice::DropSession() {
     std::shared_ptr<Session> old;
     {
         std::lock_guard lock(sessionMutex_);
@@ -92,7 +93,7 @@ void CHidDevice::CloseLocked() {
 }
 
 void CHidDevice::Close() {
-    CloseLocked();
+    DropSession();
     ClearCapabilities();
 }
 

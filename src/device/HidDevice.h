@@ -58,7 +58,7 @@ public:
     CHidDevice(const CHidDevice&) = delete;
     CHidDevice& operator=(const CHidDevice&) = delete;
 
-    // Clears the path list, flags, handle and capability area.
+    // Closes an open interface and clears the path list, flags and capability area.
     void Create();
     // Close, then frees the path list.
     void Destroy();
@@ -112,7 +112,7 @@ public:
 private:
     struct Session;
     std::shared_ptr<Session> CurrentSession() const;
-    void CloseLocked();
+    void DropSession();
     void ClearCapabilities();
     void BuildGroup(HidReportType type, HidReportGroup& group);
     int Transfer(bool isRead, uint8_t* buffer, uint32_t length, uint32_t* bytesRead,
