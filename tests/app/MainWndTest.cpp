@@ -1,6 +1,7 @@
 #include "MainWndTestEnv.h"
 
 #include "app/Language.h"
+#include "controls/TintedPicture.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
@@ -47,6 +48,13 @@ TEST_F(MainWndTest, LayoutHasCaptionDeviceTabsAndPagesAtItsOwnSize) {
                               "mouse_cursor_title", "mouse_macro_title", "keyboard_key_title",
                               "keyboard_deng_title", "keyboard_macro_title", "mousepad_deng_title"})
         EXPECT_NE(wnd_->FindControl(QString::fromLatin1(title)), nullptr) << title;
+    // The mouse preview LEDs start with their overlay on and transparent.
+    for (int i = 0; i < zk::app::kMousePreviewCount; ++i) {
+        auto* led = dynamic_cast<zk::controls::TintMembers*>(wnd_->MousePreview(i));
+        ASSERT_NE(led, nullptr) << i;
+        EXPECT_TRUE(led->IsChangerColor());
+        EXPECT_EQ(led->GetChangerAlpha(), 0u);
+    }
     EXPECT_NE(wnd_->CreateControl(QStringLiteral("ms_dpi_ui")), nullptr); // tag without case
     EXPECT_EQ(wnd_->CreateControl(QStringLiteral("NoSuchTag")), nullptr);
 
@@ -386,6 +394,14 @@ TEST_F(MainWndTest, Screenshot) {
     ui::MenuCmd english;
     english.szName = QStringLiteral("lan_en");
     wnd_->SendMessage(ui::UIMSG_MENUCLICK, reinterpret_cast<ui::WPARAM>(&english));
+    // Light the side strips in the accent colour as a preview frame would
+    // (tint colour: green << 16 | blue << 8 | red).
+    for (int i = 0; i < 14; ++i) {
+        auto* led = dynamic_cast<zk::controls::TintMembers*>(wnd_->MousePreview(i));
+        ASSERT_NE(led, nullptr);
+        led->SetChangerColor(0x99CB01);
+        led->SetChangerAlpha(255);
+    }
     Spin(100ms);
     const QImage shot = wnd_->grab().toImage();
     ASSERT_FALSE(shot.isNull());

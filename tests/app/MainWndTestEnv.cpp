@@ -1,6 +1,7 @@
 #include "MainWndTestEnv.h"
 
 #include "app/AppMain.h"
+#include "app/Wiring.h"
 #include "platform/Log.h"
 #include "ui/ResourceManager.h"
 
@@ -55,6 +56,7 @@ void MainWndTest::SetUp() {
     rm.SetResourcePath(StageDir() + QStringLiteral("/skin/"));
     ASSERT_TRUE(rm.LoadResource(QStringLiteral("res.xml")));
     zk::app::ApplySkinStyle(rm.GetResourcePath());
+    zk::app::RegisterControlClasses();
     wnd_ = std::make_unique<zk::app::CMainWnd>();
     wnd_->SetMessageBox(
         [this](QWidget*, const QString& text, bool isKey) {
