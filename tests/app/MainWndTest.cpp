@@ -55,6 +55,21 @@ TEST_F(MainWndTest, LayoutHasCaptionDeviceTabsAndPagesAtItsOwnSize) {
         EXPECT_TRUE(led->IsChangerColor());
         EXPECT_EQ(led->GetChangerAlpha(), 0u);
     }
+    for (int i = 0; i < zk::app::kPadPreviewCount; ++i) {
+        auto* led = dynamic_cast<zk::controls::TintMembers*>(wnd_->PadOrKeyControl(i));
+        ASSERT_NE(led, nullptr) << i;
+        EXPECT_TRUE(led->IsChangerColor());
+        EXPECT_EQ(led->GetChangerAlpha(), 0u);
+    }
+    // Keyboard keys keep their own tint state (off until a frame turns it on).
+    int keys = 0;
+    for (int i = 0; i < zk::app::kKeyboardKeyCount; ++i)
+        if (auto* key = dynamic_cast<zk::controls::TintMembers*>(
+                wnd_->PadOrKeyControl(zk::app::kPadPreviewCount + i))) {
+            ++keys;
+            EXPECT_FALSE(key->IsChangerColor());
+        }
+    EXPECT_GT(keys, 100);
     EXPECT_NE(wnd_->CreateControl(QStringLiteral("ms_dpi_ui")), nullptr); // tag without case
     EXPECT_EQ(wnd_->CreateControl(QStringLiteral("NoSuchTag")), nullptr);
 
@@ -402,11 +417,16 @@ TEST_F(MainWndTest, Screenshot) {
         led->SetChangerColor(0x99CB01);
         led->SetChangerAlpha(255);
     }
-    Spin(100ms);
-    const QImage shot = wnd_->grab().toImage();
-    ASSERT_FALSE(shot.isNull());
-    EXPECT_GE(shot.width(), 940);
     const QString dir = apptest::StageDir() + "/screenshots";
     QDir().mkpath(dir);
-    EXPECT_TRUE(shot.save(dir + "/main_window.png"));
+    for (const char* tab : {"kb_tab", "mp_tab", "ms_tab"}) {
+        ui::SetCheck(Button(*wnd_, tab), true, true);
+        Spin(100ms);
+        const QImage shot = wnd_->grab().toImage();
+        ASSERT_FALSE(shot.isNull());
+        EXPECT_GE(shot.width(), 940);
+        const QString name =
+            tab == std::string("ms_tab") ? QStringLiteral("main_window") : QString::fromLatin1(tab);
+        EXPECT_TRUE(shot.save(dir + "/" + name + ".png"));
+    }
 }
