@@ -171,9 +171,10 @@ void NotifyHub::WireButton(QWidget* w) {
 void NotifyHub::WireSlider(QWidget* w) {
     auto* s = static_cast<QAbstractSlider*>(w);
     connect(s, &QAbstractSlider::actionTriggered, this, [s](int action) {
-        // Keyboard, wheel and page steps: the value follows at once.
-        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction &&
-            s->sliderPosition() != s->value())
+        // Keyboard, wheel and page steps (moves while the handle is not held):
+        // the value follows at once.
+        const bool drag = action == QAbstractSlider::SliderMove && s->isSliderDown();
+        if (action != QAbstractSlider::SliderNoAction && !drag && s->sliderPosition() != s->value())
             s->setProperty(kActionPending, true);
     });
     connect(s, &QAbstractSlider::valueChanged, this, [this, s](int value) {

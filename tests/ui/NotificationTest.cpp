@@ -19,6 +19,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -218,6 +219,16 @@ TEST_F(NotificationTest, SliderDragKeyboardAndRelease) {
     ASSERT_EQ(wnd.Count("valuechanged", "DPI_slider_1"), 1);
     EXPECT_EQ(wnd.NotesOf("valuechanged")[0].wParam, 4u);
     EXPECT_EQ(seenInHandler, 4);
+    // The wheel steps the value as well.
+    wnd.ClearNotes();
+    const QPoint mid = slider->rect().center();
+    QWheelEvent wheel(mid, slider->mapToGlobal(mid), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(slider, &wheel);
+    ASSERT_EQ(wnd.Count("valuechanged", "DPI_slider_1"), 1);
+    EXPECT_EQ(static_cast<int>(wnd.NotesOf("valuechanged")[0].wParam), slider->value());
+    EXPECT_NE(slider->value(), 4);
+    EXPECT_EQ(wnd.Count("movevaluechanged"), 0);
     // At the end of the range a key press changes and raises nothing.
     slider->setValue(10);
     wnd.ClearNotes();
