@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
 #include <QStackedWidget>
 
 #include <atomic>
@@ -389,6 +390,26 @@ TEST_F(MainWndTest, StartupLanguageWithoutPresetKeepsMainIni) {
     EXPECT_EQ(ui::ResourceManager::GetInstance().GetLanguage(), QStringLiteral("en"));
     EXPECT_EQ(ui::GetText(Button(*wnd_, "kb_tab")), QStringLiteral("Keyboard"));
     EXPECT_EQ(lines_.Count("读注册表失败了"), 1);
+}
+
+TEST_F(MainWndTest, ProfileListContextPanelOpensBesideTheSelectedEntry) {
+    Open();
+    wnd_->ShowWindow(true);
+    QWidget* root = wnd_->GetPaintManager().GetRoot();
+    auto* list = new QListWidget(root);
+    list->setObjectName(QStringLiteral("config_list"));
+    list->setGeometry(20, 100, 200, 200);
+    list->addItems({QStringLiteral("profile1"), QStringLiteral("profile2")});
+    list->setCurrentRow(1);
+    auto* panel = new QWidget(root);
+    panel->setObjectName(QStringLiteral("menu_clicked"));
+    panel->hide();
+    list->show();
+    wnd_->GetPaintManager().SendNotify(list, QStringLiteral("menu"));
+    EXPECT_TRUE(panel->isVisible());
+    const QRect item = list->visualItemRect(list->item(1));
+    const QPoint corner = list->viewport()->mapTo(root, item.bottomRight() + QPoint(1, 1));
+    EXPECT_EQ(panel->geometry(), QRect(corner, QSize(75, 64)));
 }
 
 TEST_F(MainWndTest, MouseRemovedNoticeHidesTheWindow) {
