@@ -138,6 +138,37 @@ bool ListHidrawNodesUdev(std::vector<HidrawNode>& nodes) {
     return ok;
 }
 
+bool FindHidrawNodeUdev(const std::string& devnode, HidrawNode& node) {
+    const size_t slash = devnode.rfind('/');
+    const std::string sysname = slash == std::string::npos ? devnode : devnode.substr(slash + 1);
+    if (sysname.rfind("hidraw", 0) != 0)
+        return false;
+    udev* u = udev_new();
+    if (!u)
+        return false;
+    bool found = false;
+    if (udev_device* dev = udev_device_new_from_subsystem_sysname(u, "hidraw", sysname.c_str())) {
+        const char* nodePath = udev_device_get_devnode(dev);
+        if (nodePath && devnode == nodePath) {
+            node = HidrawNode{};
+            node.devnode = nodePath;
+            if (udev_device* parent =
+                    udev_device_get_parent_with_subsystem_devtype(dev, "hid", nullptr)) {
+                if (const char* p = udev_device_get_syspath(parent)) {
+                    node.hidSyspath = p;
+                    node.descriptorPath = node.hidSyspath + "/report_descriptor";
+                }
+                if (const char* id = udev_device_get_property_value(parent, "HID_ID"))
+                    node.hidId = id;
+            }
+            found = true;
+        }
+        udev_device_unref(dev);
+    }
+    udev_unref(u);
+    return found;
+}
+
 HidrawNodeLister SysfsHidrawLister(std::string sysRoot, std::string devRoot) {
     return [sysRoot = std::move(sysRoot),
             devRoot = std::move(devRoot)](std::vector<HidrawNode>& nodes) {
@@ -389,7 +420,7 @@ bool HidrawConnection::GetReportDescriptor(std::vector<uint8_t>& descriptor) {
 
 // ---------------------------------------------------------------------------------------------
 
-HidrawBackend::HidrawBackend() : lister_(ListHidrawNodesUdev) {}
+HidrawBackend::HidrawBackend() : lister_(ListHidrawNodesUdev), lookup_(FindHidrawNodeUdev) {}
 
 HidrawBackend::HidrawBackend(HidrawNodeLister lister) : lister_(std::move(lister)) {}
 
@@ -427,6 +458,8 @@ bool HidrawBackend::Enumerate(std::vector<HidInterfaceInfo>& interfaces) {
 }
 
 bool HidrawBackend::FindNode(const std::string& devnode, HidrawNode& node) {
+    if (lookup_)
+        return lookup_(devnode, node);
     std::vector<HidrawNode> nodes;
     if (!lister_ || !lister_(nodes))
         return false;

@@ -33,6 +33,8 @@ using HidrawNodeLister = std::function<bool(std::vector<HidrawNode>&)>;
 // Node listers: libudev (the default), and a plain walk of a sysfs tree below `sysRoot`
 // (class/hidraw/<name>/device/{uevent,report_descriptor}), with device nodes in `devRoot`.
 bool ListHidrawNodesUdev(std::vector<HidrawNode>& nodes);
+// Looks one node up by its device path with libudev (no listing, no access to the node).
+bool FindHidrawNodeUdev(const std::string& devnode, HidrawNode& node);
 HidrawNodeLister SysfsHidrawLister(std::string sysRoot, std::string devRoot = "/dev");
 
 // Parses "0003:0000260D:00001138".
@@ -97,6 +99,7 @@ private:
     bool FindNode(const std::string& devnode, HidrawNode& node);
 
     HidrawNodeLister lister_;
+    std::function<bool(const std::string&, HidrawNode&)> lookup_; // empty: search the listing
     std::mutex mutex_;
     std::map<std::string, std::string> knownParent_; // devnode -> HID parent seen last
 };

@@ -135,9 +135,17 @@ TEST(HidrawEnumeration, MissingTreeFailsAndUnopenableNodesGiveNothing) {
     EXPECT_EQ(backend.Open((empty.path() / "hidraw0").string(), HidOpenFlags{}), nullptr);
     EXPECT_EQ(backend.Open("/dev/hidraw0#x", HidOpenFlags{}), nullptr);
 
-    // The libudev lister works on this machine whether or not it has HID devices.
+    // The libudev lister works on this machine whether or not it has HID devices, and its
+    // lookup finds each listed node again with the same parent.
     std::vector<HidrawNode> nodes;
     EXPECT_TRUE(ListHidrawNodesUdev(nodes));
-    for (const auto& n : nodes)
+    for (const auto& n : nodes) {
         EXPECT_EQ(n.devnode.rfind("/dev/", 0), 0u);
+        HidrawNode again;
+        ASSERT_TRUE(FindHidrawNodeUdev(n.devnode, again));
+        EXPECT_EQ(again.hidSyspath, n.hidSyspath);
+    }
+    HidrawNode none;
+    EXPECT_FALSE(FindHidrawNodeUdev("/dev/hidraw9999", none));
+    EXPECT_FALSE(FindHidrawNodeUdev("/dev/null", none));
 }
