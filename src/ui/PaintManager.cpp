@@ -56,21 +56,17 @@ QFont MakeFont(const QString& face, int pixelSize, bool bold, bool underline, bo
     return f;
 }
 
-QFont Scaled(QFont f, int dpi) {
-    f.setPixelSize(std::max(1, f.pixelSize() * dpi / 96));
-    return f;
-}
-
 } // namespace
 
 void PaintManager::AddFont(int id, const QString& face, int pixelSize, bool bold, bool underline,
                            bool italic, bool) {
     fonts_.insert(id, MakeFont(face, pixelSize, bold, underline, italic));
+    ApplyFonts(id);
 }
 
 QFont PaintManager::GetFont(int id) const {
     auto it = fonts_.constFind(id);
-    return Scaled(it != fonts_.cend() ? it.value() : defaultFont_, dpi_);
+    return it != fonts_.cend() ? it.value() : defaultFont_;
 }
 
 bool PaintManager::HasFont(int id) const {
@@ -87,7 +83,7 @@ void PaintManager::SetDefaultFont(const QString& face, int pixelSize, bool bold,
 }
 
 QFont PaintManager::GetDefaultFont() const {
-    return Scaled(defaultFont_, dpi_);
+    return defaultFont_;
 }
 
 void PaintManager::SetDPI(int dpi) {
@@ -95,8 +91,25 @@ void PaintManager::SetDPI(int dpi) {
 }
 
 void PaintManager::ResetDPIAssets() {
-    if (window_ && defaultFont_.pixelSize() > 0)
-        window_->setFont(GetDefaultFont());
+    ApplyFonts();
+    if (window_)
+        window_->update();
+}
+
+void PaintManager::ApplyFonts(int onlyId) {
+    QWidget* root = GetRoot();
+    if (!root)
+        return;
+    auto apply = [&](QWidget* w) {
+        bool ok = false;
+        const int id = w->property("fontId").toInt(&ok);
+        if (ok && (onlyId < 0 || id == onlyId) && fonts_.contains(id))
+            w->setFont(fonts_.value(id));
+    };
+    apply(root);
+    const auto children = root->findChildren<QWidget*>();
+    for (QWidget* w : children)
+        apply(w);
 }
 
 int PaintManager::MessageLoop() {

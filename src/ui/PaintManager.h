@@ -40,7 +40,10 @@ public:
     // Raises a notification of `sender` to the window's Notify.
     void SendNotify(QWidget* sender, const QString& type, WPARAM wParam = 0, LPARAM lParam = 0);
 
-    // Fonts by id, as the layouts refer to them. AddFont replaces an id.
+    // Fonts by id. A control whose dynamic property "fontId" names an id
+    // (set in its .ui file) shows that font; AddFont replaces an id and
+    // applies it to such controls at once. Sizes are in device-independent
+    // pixels (Qt scales them per monitor).
     void AddFont(int id, const QString& face, int pixelSize, bool bold = false,
                  bool underline = false, bool italic = false, bool shared = true);
     QFont GetFont(int id) const; // the default font for an unknown id
@@ -50,12 +53,13 @@ public:
                         bool underline = false, bool italic = false, bool shared = true);
     QFont GetDefaultFont() const;
 
-    // DPI of the window (96 = 100 %). Qt scales windows per monitor by itself;
-    // the value serves for sizes the program computes (ScaleValue).
+    // DPI of the window's monitor (96 = 100 %). Qt lays windows out in
+    // device-independent pixels and scales them per monitor by itself; the
+    // value serves for device-pixel sizes the program computes (ScaleValue).
     void SetDPI(int dpi);
     int GetDPI() const { return dpi_; }
     int ScaleValue(int value) const { return value * dpi_ / 96; }
-    // Re-applies the fonts at the current DPI to the window.
+    // Re-applies the font table to the window's controls and redraws it.
     void ResetDPIAssets();
 
     // Runs the application's event loop until QuitMessageLoop.
@@ -64,6 +68,7 @@ public:
     static void QuitMessageLoop(int exitCode = 0);
 
 private:
+    void ApplyFonts(int onlyId = -1);
     WindowImplBase* window_;
     QHash<int, QFont> fonts_;
     QFont defaultFont_;

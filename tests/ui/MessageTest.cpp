@@ -224,7 +224,16 @@ TEST_F(MessageTest, SystemCommandsMinimiseMaximiseAndRestore) {
     wnd.SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_FALSE(wnd.isMinimized());
     wnd.onMessage = nullptr;
+    // The font table reaches the controls that name a font id.
+    QWidget* label = wnd.FindControl("plain_label");
+    label->setProperty("fontId", 3);
+    wnd.GetPaintManager().AddFont(3, "Tahoma", 30);
+    EXPECT_EQ(label->font().pixelSize(), 30);
+    EXPECT_EQ(wnd.GetPaintManager().GetFont(3).pixelSize(), 30);
+    EXPECT_EQ(wnd.GetPaintManager().GetFont(77).pixelSize(),
+              wnd.GetPaintManager().GetDefaultFont().pixelSize());
     wnd.SendMessage(WM_DPICHANGED, 144, 0);
+    EXPECT_EQ(label->font().pixelSize(), 30); // Qt scales; the table does not
     EXPECT_EQ(wnd.GetPaintManager().GetDPI(), 144);
     EXPECT_EQ(wnd.GetPaintManager().ScaleValue(10), 15);
 }
