@@ -201,6 +201,17 @@ int WindowImplBase::ShowModal() {
 }
 
 void WindowImplBase::Close(int result) {
+    if (!OnOwnThread(this)) {
+        QPointer<WindowImplBase> self(this);
+        QMetaObject::invokeMethod(
+            this,
+            [self, result] {
+                if (self)
+                    self->Close(result);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     if (closing_.exchange(true))
         return;
     result_ = result;

@@ -25,8 +25,8 @@
 // SC_MAXIMIZE maximises, SC_RESTORE shows normally, SC_CLOSE is WM_CLOSE;
 // WM_DPICHANGED sets the paint manager's DPI. Everything else is ignored.
 //
-// Threads: PostMessage, SendMessage, SetTimer and KillTimer may be called from
-// any thread; everything else belongs to the GUI thread.
+// Threads: PostMessage, SendMessage, SetTimer, KillTimer, Close and IsClosing
+// may be called from any thread; everything else belongs to the GUI thread.
 
 #include "ui/Messages.h"
 #include "ui/Notify.h"
@@ -97,7 +97,8 @@ public:
     // the window manager). A window that is already closed returns its result.
     int ShowModal();
     // Closes the window with a result (see the life of a window). The first
-    // Close decides the result; later calls change nothing.
+    // Close decides the result; later calls change nothing. Any thread (queued
+    // when not on the GUI thread).
     void Close(int result = IDOK);
     // True between a successful Create and the end of the destroy sequence.
     bool IsWindow() const { return created_ && !destroyed_; }

@@ -189,6 +189,22 @@ TEST_F(MessageTest, ShowModalReturnsTheResultOfClose) {
     EXPECT_EQ(wnd.ShowModal(), 7);
 }
 
+TEST_F(MessageTest, CloseFromAWorkerEndsTheModalRunOnTheGuiThread) {
+    QThread* destroyThread = nullptr;
+    wnd.onMessage = [&](unsigned msg, WPARAM, LPARAM, LRESULT&) {
+        if (msg == WM_DESTROY)
+            destroyThread = QThread::currentThread();
+        return false;
+    };
+    std::thread worker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        wnd.Close(5);
+    });
+    EXPECT_EQ(wnd.ShowModal(), 5);
+    worker.join();
+    EXPECT_EQ(destroyThread, QThread::currentThread());
+}
+
 TEST_F(MessageTest, WindowManagerCloseGoesThroughWmClose) {
     wnd.ShowWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&wnd));
