@@ -14,9 +14,8 @@
 namespace apptest {
 
 QString StageDir() {
-    if (const char* stage = std::getenv("ZK_STAGE_DIR"))
-        return QString::fromUtf8(stage);
-    return QStringLiteral(ZK_TEST_STAGE_DIR);
+    const char* stage = std::getenv("ZK_STAGE_DIR");
+    return stage ? QString::fromUtf8(stage) : QString();
 }
 
 bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {

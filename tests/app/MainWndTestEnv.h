@@ -16,8 +16,7 @@
 
 namespace apptest {
 
-// The folder with the built program and its skin: ZK_STAGE_DIR, or the build
-// tree's stage folder when the variable is not set.
+// The folder with the built program and its skin (ZK_STAGE_DIR).
 QString StageDir();
 
 // Runs the event loop until `done` holds or the time is up; true when it held.
