@@ -130,7 +130,13 @@ void CChartViewUI::PaintPie(QPainter& p) {
     for (const Item& it : items_)
         total += std::max(0.0, it.value);
     const QRect area = rect();
-    const int legendWidth = showText_ ? std::min(area.width() / 3, 160) : 0;
+    int legendWidth = 0;
+    if (showText_) {
+        int text = 0;
+        for (const Item& it : items_)
+            text = std::max(text, p.fontMetrics().horizontalAdvance(it.label));
+        legendWidth = std::min(area.width() / 2, 8 + kLegendSwatch + 6 + text);
+    }
     const int shadow = std::min(shadowHeight_, area.height() / 4);
     const int side = std::max(0, std::min(area.width() - legendWidth, area.height() - shadow));
     const QRect pie(area.left(), area.top() + (area.height() - shadow - side) / 2, side, side);

@@ -2,6 +2,7 @@
 // pages show them: every key and LED lights up in the colour of its tint.
 // With ZK_CONTROLS_SNAPSHOT set to a file name the picture is also saved there.
 
+#include "controls/ChartView.h"
 #include "controls/CircleProgress.h"
 #include "controls/ControlsTestUtil.h"
 #include "controls/DeviceKeyButton.h"
@@ -101,6 +102,18 @@ TEST(SkinPictures, KeysAndLedsLightUpInTheirTints) {
     ring->setGeometry(msAt.x() + zk::art::kMouseFrontPicture.w + 20, 20, 100, 100);
     ring->setRange(0, 100);
     ring->setValue(25);
+    // The chart view, for the saved picture.
+    auto* pie = new CChartViewUI(&page);
+    pie->setGeometry(ring->x(), 140, 120, 80);
+    pie->SetAttribute(QStringLiteral("showtext"), QStringLiteral("true"));
+    auto* bars = new CChartViewUI(&page);
+    bars->setGeometry(ring->x(), 240, 120, 120);
+    bars->SetAttribute(QStringLiteral("view"), QStringLiteral("histpgram"));
+    bars->SetAttribute(QStringLiteral("showtext"), QStringLiteral("true"));
+    for (int i = 0; i < 3; ++i) {
+        pie->Add(QStringLiteral("P%1").arg(i + 1), i + 1);
+        bars->Add(QStringLiteral("B%1").arg(i + 1), 3 - i);
+    }
 
     PreviewSet set;
     set.Find([&](const QString& n) { return page.findChild<QWidget*>(n); });
