@@ -7,7 +7,10 @@
 
 namespace zk::controls {
 
-CLightPictureUI::CLightPictureUI(QWidget* parent) : QWidget(parent), TintMembers(false, 0, 255) {}
+CLightPictureUI::CLightPictureUI(QWidget* parent) : QWidget(parent), TintMembers(false, 0, 255) {
+    // A picture over the device drawing: clicks reach the buttons below it.
+    setAttribute(Qt::WA_TransparentForMouseEvents, true);
+}
 
 void CLightPictureUI::SetAttribute(const QString& name, const QString& value) {
     if (!ApplyOwnAttribute(name, value))
