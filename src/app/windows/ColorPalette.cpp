@@ -13,9 +13,10 @@
 namespace zk::app {
 namespace {
 
-constexpr double kHueHeight = 12;
+constexpr double kHueHeight = 10;
 constexpr double kGap = 10;
 constexpr double kRadius = 6;
+constexpr double kInset = 7.5;
 
 QColor ToQColor(std::uint32_t argb) {
     return QColor::fromRgba(static_cast<QRgb>(argb));
@@ -40,12 +41,14 @@ void CColorPaletteUI::SelectColor(std::uint32_t argb) {
     update();
 }
 
+// The field and the strip leave room for their markers at the edges.
 QRectF CColorPaletteUI::FieldRect() const {
-    return QRectF(0.5, 0.5, width() - 1.0, qMax(8.0, height() - kHueHeight - kGap - 1.0));
+    return QRectF(kInset, kInset, width() - 2 * kInset,
+                  qMax(8.0, height() - kHueHeight - kGap - 2 * kInset));
 }
 
 QRectF CColorPaletteUI::HueRect() const {
-    return QRectF(0.5, height() - kHueHeight - 0.5, width() - 1.0, kHueHeight);
+    return QRectF(kInset, height() - kHueHeight - kInset, width() - 2 * kInset, kHueHeight);
 }
 
 void CColorPaletteUI::paintEvent(QPaintEvent*) {

@@ -140,6 +140,6 @@ TEST(ColorPaletteTest, ProgramSelectionKeepsTheExactValueAndPicksAreOpaque) {
     EXPECT_EQ(strip.hsvSaturation(), 255);
     EXPECT_EQ(strip.value(), 255);
     // The bottom edge of the field is black whatever the hue.
-    Press(&palette, QPointF(120, 158), QEvent::MouseButtonPress);
+    Press(&palette, QPointF(120, 155), QEvent::MouseButtonPress);
     EXPECT_EQ(palette.GetSelectColor(), 0xFF000000u);
 }
