@@ -138,11 +138,10 @@ void CMainWnd::InitWindow() {
     rm.SetTextQueryInterface(this);
     rm.LoadLanguage(QStringLiteral("lan_cn.xml"));
 
-    closeBtn_ = FindControl(QStringLiteral("closebtn"));
+    // "closebtn" is matched by name, "skinbtn" falls through to the pages.
     maxBtn_ = FindControl(QStringLiteral("maxbtn"));
     restoreBtn_ = FindControl(QStringLiteral("restorebtn"));
     minBtn_ = FindControl(QStringLiteral("minbtn"));
-    skinBtn_ = FindControl(QStringLiteral("skinbtn"));
 
     for (int i = 0; i < kMousePreviewCount; ++i)
         mousePreview_[i] = FindControl(QStringLiteral("ms_dkey_%1").arg(i));

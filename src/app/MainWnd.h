@@ -175,7 +175,7 @@ private:
     ThreadPlaces threads_;
     std::array<QPointer<QWidget>, kMousePreviewCount> mousePreview_;
     std::array<QPointer<QWidget>, kPadPreviewCount + kKeyboardKeyCount> padKeyControls_;
-    QPointer<QWidget> closeBtn_, maxBtn_, restoreBtn_, minBtn_, skinBtn_;
+    QPointer<QWidget> maxBtn_, restoreBtn_, minBtn_;
     std::unique_ptr<ui::MenuWnd> trayMenu_;
     ui::TrayIcon tray_;
     std::array<protocol::DeviceChannel, kChannelCount> channels_;
