@@ -78,8 +78,8 @@ constexpr std::chrono::milliseconds kChannelSettle{100};
 } // namespace
 
 CMainWnd::CMainWnd()
-    : showMessage_(ShowMessage), showTimedMessage_(ShowTimedMessage),
-      threads_([](std::string_view line) { platform::DebugLine(line); }), help_(this) {}
+    : showMessage_(ShowMessage), showTimedMessage_(ShowTimedMessage), threads_(platform::DebugLine),
+      help_(this) {}
 
 CMainWnd::~CMainWnd() {
     // Threads first: none of them may outlive what it uses.
@@ -222,14 +222,13 @@ void CMainWnd::OnWindowInit() {
         const auto& id = kIdentities[i];
         channels_[i].SetIdentity(id.vendor, id.product, id.usage, id.usagePage);
     }
-    // 5.
+    // 5. A short pause before the language and the threads.
     QThread::msleep(kChannelSettle.count());
 
     // 6. Language preset from the registry.
     {
         auto ini = MainIni();
-        CopyRegistryLanguage(platform::RegistryStore(), ini,
-                             [](std::string_view l) { platform::DebugLine(l); });
+        CopyRegistryLanguage(platform::RegistryStore(), ini, platform::DebugLine);
     }
 
     // 7. Hidden until a device is found.
@@ -515,7 +514,7 @@ void CMainWnd::SwitchLanguage(bool chinese) {
     rm.LoadLanguage(chinese ? QStringLiteral("lan_cn.xml") : QStringLiteral("lan_en.xml"));
     auto ini = MainIni();
     platform::RegistryStore registry;
-    StoreLanguageChoice(chinese, ini, registry, [](std::string_view l) { platform::DebugLine(l); });
+    StoreLanguageChoice(chinese, ini, registry, platform::DebugLine);
     rm.ReloadText();
     update();
 }
