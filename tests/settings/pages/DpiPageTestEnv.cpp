@@ -1,0 +1,196 @@
+#include "DpiPageTestEnv.h"
+
+#include "profiles/ProfileFile.h"
+#include "profiles/ProfileIndex.h"
+#include "settings/SettingsFlush.h"
+#include "settings/pages/MouseProfileApply.h"
+#include "ui/ResourceManager.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSlider>
+#include <QThread>
+
+#include <cstdlib>
+
+namespace dpitest {
+
+using namespace zk;
+
+namespace {
+
+QString StageDir() {
+    const char* stage = std::getenv("ZK_STAGE_DIR");
+    return stage ? QString::fromUtf8(stage) : QString();
+}
+
+void UseStagedSkin() {
+    const QString skin = StageDir() + QStringLiteral("/skin/");
+    auto& rm = ui::ResourceManager::GetInstance();
+    rm.SetInstancePath(StageDir() + QStringLiteral("/"));
+    rm.SetResourcePath(skin);
+    rm.LoadResource(QStringLiteral("res.xml"));
+    rm.SetLanguage(QStringLiteral("en"));
+    rm.LoadLanguage(QStringLiteral("lan_en.xml"));
+    QDir::setSearchPaths(QStringLiteral("skin"), {skin});
+    QFile qss(skin + QStringLiteral("style.qss"));
+    if (qss.open(QIODevice::ReadOnly))
+        qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+}
+
+} // namespace
+
+bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void Spin(std::chrono::milliseconds time) {
+    SpinUntil([] { return false; }, time);
+}
+
+void Soon(std::function<void()> action) {
+    QTimer::singleShot(0, qApp, std::move(action));
+}
+
+void PageWindow::InitWindow() {
+    // The controls of the profile panel and the pointer page that an applied
+    // profile shows its state in.
+    QWidget* root = GetPaintManager().GetRoot();
+    auto* extra = new QWidget(root);
+    extra->setObjectName(QStringLiteral("test_profile_panel"));
+    auto* column = new QVBoxLayout(extra);
+    auto* list = new QListWidget(extra);
+    list->setObjectName(QStringLiteral("config_list"));
+    column->addWidget(list);
+    for (const char* name : {"ms_device_profile_name_edit", "ms_device_profile_link_edit"}) {
+        auto* edit = new QLineEdit(extra);
+        edit->setObjectName(QString::fromLatin1(name));
+        column->addWidget(edit);
+    }
+    auto* check = new QCheckBox(extra);
+    check->setObjectName(QStringLiteral("ms_device_profile_link_check"));
+    column->addWidget(check);
+    auto* row = new QWidget(extra);
+    row->setObjectName(QStringLiteral("ms_device_profile_link_name_hor"));
+    row->hide();
+    column->addWidget(row);
+    for (const char* name :
+         {"ms_point_speed_slider", "USB_rate_slider1", "mouse_speed_slider1", "DBC_speed_slider2",
+          "slider_cl", "slider_hx", "slider_RGB", "slider_ls", "slider_cx", "slider_mc"}) {
+        auto* slider = new QSlider(Qt::Horizontal, extra);
+        slider->setObjectName(QString::fromLatin1(name));
+        slider->setRange(0, 20);
+        column->addWidget(slider);
+    }
+    extra->hide();
+    GetPaintManager().AttachControl(extra);
+}
+
+std::optional<std::array<std::uint8_t, settings::kMouseSettingsRecordSize>>
+RecordOfProfileFile(const std::string& name) {
+    const auto path =
+        profiles::ProfileFilePath(profiles::DeviceKind::Mouse, name, profiles::kDeviceExtension);
+    std::array<std::uint8_t, profiles::kMouseDeviceBody> body{};
+    if (!path || profiles::ReadProfileFile(*path, body) != profiles::kProfileRead)
+        return std::nullopt;
+    std::array<std::uint8_t, settings::kMouseSettingsRecordSize> record{};
+    std::copy_n(body.begin() + settings::kButtonTableSize, record.size(), record.begin());
+    return record;
+}
+
+void DpiPageTest::SetUp() {
+    UseStagedSkin();
+    emulator::EmulatorOptions options;
+    options.keyboard = false;
+    options.mousepad = false;
+    installation_ = emulator::InstallEmulatedBus(options);
+    mouse_ = installation_->Bus().Mouse();
+    channel_.SetIdentity(mouse_->VendorId(), mouse_->ProductId(), emulator::kConfigUsage,
+                         emulator::kConfigUsagePage);
+    channel_.hid.openForRead = 1;
+    channel_.hid.openForWrite = 1;
+    channel_.hid.openOverlapped = 1;
+    channel_.hid.devicePath = mouse_->ConfigPath();
+    ASSERT_EQ(channel_.hid.Open(), 1);
+    channel_.connected = 1;
+
+    profiles::StoreSeams seams;
+    seams.moduleFolder = StageDir().toStdString() + "/";
+    store_ = std::make_unique<profiles::MouseProfileStore>(image_, seams);
+    const auto entries = store_->InitialiseProfiles();
+    ASSERT_TRUE(entries.created) << "no factory default file in " << seams.moduleFolder;
+    ASSERT_EQ(store_->LoadDeviceProfile(0), profiles::kProfileRead);
+
+    deps_.image = &image_;
+    deps_.store = store_.get();
+    deps_.channel = &channel_;
+    window_ = std::make_unique<PageWindow>([this](ui::TNotifyUI& msg) {
+        if (page_ && page_->Notify(msg))
+            return;
+        if (settings::pages::HandleMouseDeviceSelect(msg, window_.get(), deps_, page_.get()))
+            return;
+        if (otherNotify_)
+            otherNotify_(msg);
+    });
+    ASSERT_TRUE(window_->Create(nullptr, QStringLiteral("DPI"), ui::WindowStyle::Frame,
+                                QRect(0, 0, 640, 480)));
+    page_ = std::make_unique<settings::pages::DpiPage>(window_.get(), deps_);
+    window_->ShowWindow(true);
+    SpinUntil([this] { return window_->isVisible(); });
+
+    QObject::connect(&flush_, &QTimer::timeout, [this] {
+        settings::FlushTargets targets;
+        targets.mouseChannel = &channel_;
+        targets.mouse = &image_;
+        settings::FlushPendingWrites(targets);
+    });
+    SetLimits(0, 100);
+    flush_.start(100);
+    mouse_->ClearRequestLog();
+}
+
+void DpiPageTest::TearDown() {
+    flush_.stop();
+    page_.reset();
+    if (window_ && window_->IsWindow()) {
+        window_->Close();
+        SpinUntil([this] { return !window_->IsWindow(); });
+    }
+    window_.reset();
+    channel_.hid.Close();
+    installation_.reset();
+}
+
+void DpiPageTest::SetLimits(std::uint8_t maxLevel, std::uint16_t base) {
+    mouse_->SetMemory(
+        emulator::MemoryArea::Capabilities, 12,
+        {maxLevel, static_cast<std::uint8_t>(base & 0xFF), static_cast<std::uint8_t>(base >> 8)});
+    ASSERT_EQ(channel_.CmdReadCapabilities(settings::BytesOf(image_.capabilities)), 1);
+}
+
+void DpiPageTest::SetLevels(const std::array<std::uint8_t, 6>& levels) {
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        settings::PutByte(image_.RecordBytes()[settings::kDpiLevelOffsets[i]], levels[i]);
+}
+
+std::vector<emulator::LoggedRequest> DpiPageTest::Writes() const {
+    std::vector<emulator::LoggedRequest> out;
+    for (const auto& r : mouse_->RequestLog())
+        if (r.frame[3] == static_cast<std::uint8_t>(protocol::Command::WriteData))
+            out.push_back(r);
+    return out;
+}
+
+} // namespace dpitest

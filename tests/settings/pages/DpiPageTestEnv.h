@@ -1,0 +1,88 @@
+#pragma once
+
+// A window holding the DPI page of the staged skin and a profile list, over a
+// temporary home with two mouse profiles, wired to the emulated mouse through
+// the settings image, the profile store and a mouse channel, with timer 2's
+// flush running every 100 ms.
+
+#include "emulator/Emulator.h"
+#include "profiles/ProfileStore.h"
+#include "protocol/DeviceChannel.h"
+#include "settings/MouseSettingsImage.h"
+#include "settings/pages/DpiPage.h"
+#include "settings/pages/MousePageDeps.h"
+#include "support/TempDir.h"
+#include "ui/WindowImplBase.h"
+
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace dpitest {
+
+// Processes events until `done` holds or `limit` passed; true when it held.
+bool SpinUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds limit = std::chrono::seconds(3));
+void Spin(std::chrono::milliseconds time);
+// Runs `action` as soon as the event loop runs (inside a modal run).
+void Soon(std::function<void()> action);
+
+// The window of the DPI page, with a "config_list" and the pointer-page
+// picture sliders below it.
+class PageWindow : public zk::ui::WindowImplBase {
+public:
+    explicit PageWindow(std::function<void(zk::ui::TNotifyUI&)> notify)
+        : notify_(std::move(notify)) {}
+    QString GetWindowClassName() const override { return QStringLiteral("DpiPageWnd"); }
+    QString GetSkinFile() override { return QStringLiteral("Mouse_DPI.ui"); }
+    void InitWindow() override;
+    void Notify(zk::ui::TNotifyUI& msg) override {
+        if (notify_)
+            notify_(msg);
+    }
+
+private:
+    std::function<void(zk::ui::TNotifyUI&)> notify_;
+};
+
+// Reads the record bytes of a mouse device profile file (body bytes 512 on).
+std::optional<std::array<std::uint8_t, zk::settings::kMouseSettingsRecordSize>>
+RecordOfProfileFile(const std::string& name);
+
+class DpiPageTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Device capabilities as the mouse reports them (read through the channel).
+    void SetLimits(std::uint8_t maxLevel, std::uint16_t base);
+    // Puts levels into the live record.
+    void SetLevels(const std::array<std::uint8_t, 6>& levels);
+    QWidget* Control(const QString& name) const { return window_->FindControl(name); }
+    // The CmdWriteData frames the mouse received.
+    std::vector<zk::emulator::LoggedRequest> Writes() const;
+    // Stops the 100 ms flush (for checks of the flag itself).
+    void StopFlush() { flush_.stop(); }
+
+    zktest::TempHome home_;
+    std::unique_ptr<zk::emulator::EmulatorInstallation> installation_;
+    zk::emulator::EmulatedDevice* mouse_ = nullptr;
+    zk::protocol::DeviceChannel channel_;
+    zk::settings::MouseSettingsImage image_;
+    std::unique_ptr<zk::profiles::MouseProfileStore> store_;
+    zk::settings::pages::MousePageDeps deps_;
+    std::unique_ptr<zk::settings::pages::DpiPage> page_;
+    std::unique_ptr<PageWindow> window_;
+    QTimer flush_;
+    // Notifications the page did not take.
+    std::function<void(zk::ui::TNotifyUI&)> otherNotify_;
+};
+
+} // namespace dpitest
