@@ -175,6 +175,7 @@ TEST_F(DpiPage, DraggingAStageSliderSendsOneFrameWithin100Ms) {
     EXPECT_EQ(Level(3), level);
     EXPECT_EQ(Label(3), QString::number(DpiOfLevel(level, 100)));
 
+    MaybeScreenshot(window_.get(), QStringLiteral("dpi_page"));
     ASSERT_TRUE(NextWrite());
     Spin(std::chrono::milliseconds(250)); // nothing else may follow
     const auto writes = Writes();

@@ -64,6 +64,14 @@ void Soon(std::function<void()> action) {
     QTimer::singleShot(0, qApp, std::move(action));
 }
 
+void MaybeScreenshot(QWidget* window, const QString& name) {
+    const QString dir = qEnvironmentVariable("ZK_SCREENSHOT_DIR");
+    if (dir.isEmpty() || !window)
+        return;
+    QDir().mkpath(dir);
+    window->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
 void PageWindow::InitWindow() {
     // The controls of the profile panel and the pointer page that an applied
     // profile shows its state in.

@@ -52,6 +52,10 @@ private:
     std::function<void(zk::ui::TNotifyUI&)> notify_;
 };
 
+// Saves a picture of the page window as <ZK_SCREENSHOT_DIR>/<name>.png when
+// that variable is set.
+void MaybeScreenshot(QWidget* window, const QString& name);
+
 // Reads the record bytes of a mouse device profile file (body bytes 512 on).
 std::optional<std::array<std::uint8_t, zk::settings::kMouseSettingsRecordSize>>
 RecordOfProfileFile(const std::string& name);
