@@ -1,6 +1,7 @@
 #include "app/MainWnd.h"
 
 #include "app/Language.h"
+#include "app/SkinFrame.h"
 #include "app/windows/ColorPalette.h"
 #include "app/windows/Copyright.h"
 #include "app/windows/MsgWnd.h"
@@ -137,6 +138,7 @@ void CMainWnd::InitWindow() {
     auto& rm = ui::ResourceManager::GetInstance();
     rm.SetTextQueryInterface(this);
     rm.LoadLanguage(QStringLiteral("lan_cn.xml"));
+    ReceiveSkinChanges(*this);
 
     // "closebtn" is matched by name, "skinbtn" falls through to the pages.
     maxBtn_ = FindControl(QStringLiteral("maxbtn"));
@@ -337,6 +339,8 @@ bool CMainWnd::HandleCaptionClick(ui::TNotifyUI& msg) {
         SendMessage(ui::WM_SYSCOMMAND, ui::SC_RESTORE);
         return true;
     }
+    if (msg.senderName.compare(QLatin1String("skinbtn"), Qt::CaseInsensitive) == 0)
+        CSkinFrame::Open(this, sender);
     // "skinbtn" and every other sender go on to the click handlers.
     return false;
 }
