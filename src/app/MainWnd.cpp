@@ -543,7 +543,10 @@ void CMainWnd::StopThreads() {
 void CMainWnd::OnTimer(unsigned id) {
     switch (id) {
     case kTimerLightFlush:
-        FlushLightWrites();
+        if (seams_.flushPendingWrites)
+            seams_.flushPendingWrites(*this);
+        else
+            FlushLightWrites();
         break;
     case kTimerAnimation:
         if (seams_.advanceAnimation)
@@ -560,7 +563,10 @@ void CMainWnd::OnTimer(unsigned id) {
         break;
     case kTimerRepaint:
         KillTimer(kTimerRepaint);
-        update();
+        if (seams_.repaintPreviews)
+            seams_.repaintPreviews(*this);
+        else
+            update();
         SetTimer(kTimerRepaint, 50);
         break;
     case kTimerKeyboardRead:

@@ -70,8 +70,14 @@ struct MainWndSeams {
     // buffer (keyboard and mousepad 21 bytes, mouse the 41-byte settings
     // record); returns the number of bytes copied, 0 when there is no record.
     std::function<std::size_t(LightKind, std::span<std::uint8_t, kLightWriteBytes>)> liveRecord;
+    // Timer 2, when set: the whole flush instead of the window's own (which
+    // uses liveRecord and the window's pending flags).
+    WindowFn flushPendingWrites;
     // Timer 3: advance the light animation counters.
     std::function<void()> advanceAnimation;
+    // Timer 10, when set: shows the light previews' frame instead of redrawing
+    // the whole window.
+    WindowFn repaintPreviews;
     // Timer 8 and message 0x901: read all mouse settings, refresh the DPI and
     // lighting controls and the macro choices of the assignment combos.
     WindowFn readAllMouseSettings;
@@ -136,6 +142,10 @@ public:
     // Light-write pending flags, set by the pages, consumed by timer 2.
     void SetLightPending(LightKind kind) { lightPending_[kind].store(true); }
     bool IsLightPending(LightKind kind) const { return lightPending_[kind].load(); }
+    // Clears a pending flag; returns whether it was set.
+    bool TakeLightPending(LightKind kind) { return lightPending_[kind].exchange(false); }
+    // The window's message box (see SetMessageBox); GUI thread.
+    int ShowMessageBox(const QString& text, bool isKey) { return showMessage_(this, text, isKey); }
     ThreadPlaces& Threads() { return threads_; }
     // Preview controls found by InitWindow (null where the layout has none):
     // the mouse's 20, then the mousepad's 15 followed by the keyboard's 126.

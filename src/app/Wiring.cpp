@@ -1,6 +1,7 @@
 #include "app/Wiring.h"
 
 #include "app/MainWnd.h"
+#include "app/Subsystems.h"
 #include "app/windows/ColorPalette.h"
 #include "controls/Registration.h"
 
@@ -14,18 +15,12 @@ void RegisterControlClasses() {
 }
 
 void WireSubsystems(CMainWnd& window, const AppOptions& options) {
-    // Seams still to be connected (see MainWndSeams in app/MainWnd.h):
-    //   device back end    options.emulate / options.keyboardModel choose the
-    //                      emulated HID bus instead of hidraw
-    //   threads[1..3]      detection of keyboard, mouse, mousepad
-    //   threads[4..5]      mouse and keyboard change notifications
-    //   threads[6..9]      light tickers (keyboard, mouse, mousepad, shared)
-    //   threads[10..14]    application watchers
-    //   init*Profiles      profile start-up per device kind
-    //   initPreviewControls, liveRecord, advanceAnimation, read*/reread*
-    //   page handlers      window.AddPageHandler("click", ...), ...
-    (void)window;
-    (void)options;
+    // One owner per window, a child of it: it outlives the window's threads.
+    if (Subsystems::Of(window))
+        return;
+    new Subsystems(window, options);
+    // Not wired yet: the application watchers (thread places 10 to 14), the
+    // input hooks and the page handlers.
 }
 
 } // namespace zk::app

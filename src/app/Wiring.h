@@ -11,7 +11,12 @@ class CMainWnd;
 void RegisterControlClasses();
 
 // Connects the subsystems to the main window's seams (thread bodies, timer
-// work, page handlers, message boxes) before the window is created.
+// work, transfers, profile start-up) before the window is created: creates the
+// window's Subsystems owner (app/Subsystems.h), which with options.emulate
+// installs the emulated bus with the mouse, keyboard (model
+// options.keyboardModel) and mousepad plugged in. Pages find what they work on
+// through PageContextOf(window) (app/PageContext.h). A second call for the same
+// window changes nothing.
 void WireSubsystems(CMainWnd& window, const AppOptions& options);
 
 } // namespace zk::app

@@ -1,0 +1,261 @@
+// The whole program against the emulated devices: the main window with its
+// subsystems wired as `zk412v --emulate` runs it.
+
+#include "MainWndTestEnv.h"
+
+#include "app/PageContext.h"
+#include "app/Subsystems.h"
+#include "app/Wiring.h"
+#include "controls/TintedPicture.h"
+#include "emulator/Emulator.h"
+#include "platform/Folders.h"
+#include "platform/IniFile.h"
+
+#include <QAbstractButton>
+
+#include <algorithm>
+#include <filesystem>
+
+using namespace std::chrono_literals;
+using apptest::Spin;
+using apptest::SpinUntil;
+using zk::app::kChannelKeyboard;
+using zk::app::kChannelMouse;
+using zk::app::kChannelMousepad;
+namespace emu = zk::emulator;
+
+namespace {
+
+constexpr std::uint8_t kCmdStart = 0x01;
+constexpr std::uint8_t kCmdFinish = 0x02;
+constexpr std::uint8_t kCmdReadCapabilities = 0x03;
+constexpr std::uint8_t kCmdReadData = 0x05;
+constexpr std::uint8_t kCmdWriteData = 0x06;
+constexpr std::uint8_t kCmdReadProfileBlock = 0x08;
+// CmdStart, capabilities, 10 chunks of the default table, 5 × 10 of the
+// profile tables, CmdFinish.
+constexpr std::size_t kReadMouseAllFrames = 63;
+
+int CountCommand(const std::vector<emu::LoggedRequest>& log, std::uint8_t command) {
+    return static_cast<int>(std::count_if(
+        log.begin(), log.end(), [command](const auto& r) { return r.frame[3] == command; }));
+}
+
+std::uint16_t Address(const emu::Frame& frame) {
+    return static_cast<std::uint16_t>(frame[5] | (frame[6] << 8));
+}
+
+class WiringTest : public apptest::MainWndTest {
+protected:
+    void OpenEmulated(int keyboardModel = 0) {
+        zk::app::AppOptions options;
+        options.emulate = true;
+        options.keyboardModel = keyboardModel;
+        zk::app::WireSubsystems(*wnd_, options);
+        subsystems_ = zk::app::Subsystems::Of(*wnd_);
+        ASSERT_NE(subsystems_, nullptr);
+        bus_ = subsystems_->Emulator();
+        ASSERT_NE(bus_, nullptr);
+        Open();
+    }
+
+    bool Connected(zk::app::ChannelIndex channel) { return wnd_->Channel(channel).IsConnected(); }
+    bool Shown() { return wnd_->isVisible() && !wnd_->isMinimized(); }
+    bool Checked(const char* name) {
+        auto* b = wnd_->FindControl<QAbstractButton>(QString::fromLatin1(name));
+        return b && b->isChecked();
+    }
+    // Waits for the first whole mouse read after the connection.
+    void WaitForMouseRead() {
+        ASSERT_TRUE(SpinUntil([this] { return Connected(kChannelMouse); }, 3s));
+        ASSERT_TRUE(
+            SpinUntil([this] { return bus_->Mouse()->RequestCount() >= kReadMouseAllFrames; }, 3s));
+        Spin(50ms);
+    }
+
+    zk::app::Subsystems* subsystems_ = nullptr;
+    emu::EmulatedBus* bus_ = nullptr;
+};
+
+TEST_F(WiringTest, StartFindsTheMouseReadsItHalfASecondLaterAndShowsTheWindow) {
+    OpenEmulated();
+    ASSERT_TRUE(SpinUntil([this] { return Connected(kChannelMouse); }, 3s));
+    const auto connectedSeen = std::chrono::steady_clock::now();
+    ASSERT_TRUE(SpinUntil([this] { return Shown(); }, 2s));
+    EXPECT_TRUE(wnd_->FindControl(QStringLiteral("ms_tab"))->isVisible());
+
+    emu::EmulatedDevice& mouse = *bus_->Mouse();
+    ASSERT_TRUE(SpinUntil([&] { return mouse.RequestCount() >= kReadMouseAllFrames; }, 3s));
+    Spin(100ms);
+    const auto log = mouse.RequestLog();
+    ASSERT_EQ(log.size(), kReadMouseAllFrames);
+    EXPECT_EQ(log.front().frame[3], kCmdStart);
+    EXPECT_EQ(log.back().frame[3], kCmdFinish);
+    EXPECT_EQ(CountCommand(log, kCmdReadCapabilities), 1);
+    EXPECT_EQ(CountCommand(log, kCmdReadProfileBlock), 50);
+    // Timer 8 runs 500 ms after the connection, not at once.
+    EXPECT_GE(log.front().time - connectedSeen, -100ms);
+    EXPECT_GE(log.front().time - connectedSeen + 100ms, 400ms);
+
+    // The image holds what the device returned.
+    auto& image = subsystems_->MouseImage();
+    const auto caps = mouse.Memory(emu::MemoryArea::Capabilities);
+    EXPECT_TRUE(std::equal(caps.begin(), caps.begin() + emu::kCapabilitySize,
+                           reinterpret_cast<const std::uint8_t*>(&image.capabilities)));
+    const auto buttons = mouse.Memory(emu::MemoryArea::Buttons);
+    const auto table1 = image.buttonTables[1].Bytes();
+    EXPECT_TRUE(
+        std::equal(table1.begin(), table1.end(), buttons.begin() + emu::kButtonProfileStride));
+
+    // Profile start-up: the first profile of each kind, its row selected, and
+    // the default cursor files in the mouse folder.
+    EXPECT_EQ(subsystems_->MouseProfileRow(), 0);
+    for (const char* kind : {"ms", "kb", "mp"})
+        EXPECT_TRUE(std::filesystem::exists(zk::platform::GetProfileFolder(kind) +
+                                            std::string("profile1") +
+                                            (kind == std::string("ms") ? ".config" : ".led")))
+            << kind;
+    const std::filesystem::path msFolder = zk::platform::GetProfileFolder("ms");
+    for (int n = 1; n <= 4; ++n)
+        EXPECT_TRUE(std::filesystem::exists(msFolder / ("name_" + std::to_string(n) + ".cur")));
+    EXPECT_EQ(
+        zk::platform::IniFile((msFolder / "msMacro.ini").string()).ReadInt("CURSORCOUNT", "count"),
+        4);
+    EXPECT_TRUE(boxes_.empty());
+
+    // The page context is reachable from the window and names the same objects.
+    zk::app::PageContext* ctx = zk::app::PageContextOf(*wnd_);
+    ASSERT_NE(ctx, nullptr);
+    EXPECT_EQ(&ctx->mouse.image, &image);
+    EXPECT_EQ(&ctx->mouse.channel, &wnd_->Channel(kChannelMouse));
+    EXPECT_EQ(&ctx->keyboard.image, &subsystems_->KeyboardImage());
+}
+
+TEST_F(WiringTest, UnpluggingMovesToAnotherKindHidesWithTheLastAndReplugFindsItAgain) {
+    OpenEmulated();
+    ASSERT_TRUE(SpinUntil(
+        [this] {
+            return Connected(kChannelMouse) && Connected(kChannelKeyboard) &&
+                   Connected(kChannelMousepad) && Shown();
+        },
+        3s));
+    // The previews run: some LED of the mouse or the mousepad picture lights up.
+    EXPECT_TRUE(SpinUntil(
+        [this] {
+            for (int i = 0; i < zk::app::kMousePreviewCount + zk::app::kPadPreviewCount; ++i) {
+                QWidget* led = i < zk::app::kMousePreviewCount
+                                   ? wnd_->MousePreview(i)
+                                   : wnd_->PadOrKeyControl(i - zk::app::kMousePreviewCount);
+                auto* tint = dynamic_cast<zk::controls::TintMembers*>(led);
+                if (tint && led->isVisible() && tint->GetChangerAlpha() > 0)
+                    return true;
+            }
+            return false;
+        },
+        5s));
+
+    bus_->Mousepad()->Unplug();
+    ASSERT_TRUE(SpinUntil([this] { return !Connected(kChannelMousepad); }, 2s));
+    bus_->Mouse()->Unplug();
+    ASSERT_TRUE(SpinUntil([this] { return !Connected(kChannelMouse); }, 2s));
+    Spin(100ms);
+    EXPECT_TRUE(Checked("kb_tab"));
+    EXPECT_FALSE(wnd_->FindControl(QStringLiteral("ms_tab"))->isVisible());
+    EXPECT_TRUE(Shown());
+
+    bus_->Keyboard()->Unplug();
+    ASSERT_TRUE(SpinUntil([this] { return !Connected(kChannelKeyboard); }, 2s));
+    EXPECT_TRUE(SpinUntil([this] { return !wnd_->isVisible(); }, 1s));
+
+    bus_->Mouse()->ClearRequestLog();
+    bus_->Mouse()->Replug();
+    const auto replugged = std::chrono::steady_clock::now();
+    ASSERT_TRUE(SpinUntil([this] { return Connected(kChannelMouse); }, 2s));
+    EXPECT_LE(std::chrono::steady_clock::now() - replugged, 1300ms);
+    EXPECT_TRUE(SpinUntil([this] { return Checked("ms_tab"); }, 1s));
+    // Connecting again reads the mouse again.
+    EXPECT_TRUE(
+        SpinUntil([this] { return bus_->Mouse()->RequestCount() >= kReadMouseAllFrames; }, 2s));
+}
+
+TEST_F(WiringTest, OnDeviceChangesAreReadBackIntoTheImage) {
+    OpenEmulated();
+    WaitForMouseRead();
+    emu::EmulatedDevice& mouse = *bus_->Mouse();
+    auto& image = subsystems_->MouseImage();
+
+    // A DPI-stage press (0x401): the record is re-read, without a bracket.
+    mouse.ClearRequestLog();
+    const std::uint8_t before = mouse.Memory(emu::MemoryArea::Settings)[19];
+    mouse.PressDpiButton();
+    const std::uint8_t after = mouse.Memory(emu::MemoryArea::Settings)[19];
+    ASSERT_NE(before, after);
+    ASSERT_TRUE(SpinUntil([&] { return image.RecordByte(19) == after; }, 2s));
+    Spin(50ms);
+    auto log = mouse.RequestLog();
+    EXPECT_EQ(CountCommand(log, kCmdReadData), 2);
+    EXPECT_EQ(CountCommand(log, kCmdStart), 0);
+
+    // A profile press (0x402): everything is read again.
+    mouse.ClearRequestLog();
+    mouse.PressProfileKey();
+    ASSERT_TRUE(SpinUntil([&] { return mouse.RequestCount() >= kReadMouseAllFrames; }, 2s));
+    log = mouse.RequestLog();
+    EXPECT_EQ(CountCommand(log, kCmdStart), 1);
+    EXPECT_EQ(CountCommand(log, kCmdReadProfileBlock), 50);
+}
+
+TEST_F(WiringTest, PendingRecordBecomesOneWriteWithinATick) {
+    OpenEmulated();
+    WaitForMouseRead();
+    emu::EmulatedDevice& mouse = *bus_->Mouse();
+    auto& image = subsystems_->MouseImage();
+    mouse.ClearRequestLog();
+
+    const std::uint8_t level = static_cast<std::uint8_t>(image.RecordByte(17) + 1);
+    const auto set = std::chrono::steady_clock::now();
+    image.SetRecordByte(17, level);
+    ASSERT_TRUE(SpinUntil([&] { return mouse.RequestCount() >= 1; }, 1s));
+    EXPECT_LE(std::chrono::steady_clock::now() - set, 200ms);
+    Spin(300ms); // a few more ticks: nothing more is written
+    const auto log = mouse.RequestLog();
+    ASSERT_EQ(log.size(), 1u);
+    const auto& frame = log.front().frame;
+    EXPECT_EQ(frame[3], kCmdWriteData);
+    EXPECT_EQ(frame[4], 56);
+    EXPECT_EQ(Address(frame), 0);
+    EXPECT_EQ(frame[8 + 17], level);
+    EXPECT_FALSE(image.pending.load());
+    EXPECT_EQ(mouse.Memory(emu::MemoryArea::Settings)[17], level);
+
+    // A flag set through the window counts the same.
+    mouse.ClearRequestLog();
+    wnd_->SetLightPending(zk::app::kLightMouse);
+    ASSERT_TRUE(SpinUntil([&] { return mouse.RequestCount() >= 1; }, 1s));
+    Spin(250ms);
+    EXPECT_EQ(mouse.RequestCount(), 1u);
+}
+
+TEST_F(WiringTest, KeyboardModelOfTheCommandLineReachesTheKeyboardImage) {
+    OpenEmulated(1);
+    EXPECT_EQ(bus_->Keyboard()->ProductId(), emu::kKeyboardProductId);
+    ASSERT_TRUE(SpinUntil([this] { return Connected(kChannelKeyboard); }, 3s));
+    EXPECT_TRUE(SpinUntil([this] { return subsystems_->KeyboardImage().model.load() == 1; }, 1s));
+}
+
+TEST_F(WiringTest, ClosingStopsEveryThreadWellWithinTheBound) {
+    OpenEmulated();
+    WaitForMouseRead();
+    EXPECT_EQ(wnd_->Threads().StartedCount(), 9);
+    const auto start = std::chrono::steady_clock::now();
+    CloseAndWait();
+    EXPECT_LE(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_TRUE(lines_.Has(std::string(zk::app::OutcomeLine(zk::app::StopOutcome::AllEnded))));
+    EXPECT_FALSE(lines_.Has(std::string(zk::app::OutcomeLine(zk::app::StopOutcome::TimedOut))));
+    for (const char* exitLine :
+         {"鼠标设备侦测线程设定退出", "键盘设备侦测线程设定退出", "鼠标垫设备侦测线程设定退出",
+          "鼠标同步线程设定测试退出", "键盘同步线程设定退出", "鼠标灯光线程设定退出"})
+        EXPECT_TRUE(lines_.Has(exitLine)) << exitLine;
+}
+
+} // namespace
