@@ -1,0 +1,165 @@
+// Time from a DPI slider's notification to the emulated mouse receiving the
+// settings record, over many changes at random moments between the 100 ms
+// flush ticks. Prints the median and the maximum as ratios to the 100 ms
+// bound; exit status 1 when the maximum exceeds it by more than the timer's
+// own slack.
+//
+//   bench_dpi [changes]        (default 60; needs the staged skin and defaults)
+
+#include "emulator/Emulator.h"
+#include "profiles/ProfileStore.h"
+#include "protocol/DeviceChannel.h"
+#include "settings/SettingsFlush.h"
+#include "settings/pages/DpiPage.h"
+#include "ui/ResourceManager.h"
+#include "ui/WindowImplBase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace zk;
+
+class PageHost : public ui::WindowImplBase {
+public:
+    std::function<void(ui::TNotifyUI&)> onNotify;
+    QString GetWindowClassName() const override { return QStringLiteral("DpiBench"); }
+    QString GetSkinFile() override { return QStringLiteral("Mouse_DPI.ui"); }
+    void Notify(ui::TNotifyUI& msg) override {
+        if (onNotify)
+            onNotify(msg);
+    }
+};
+
+bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() > end)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QThread::usleep(200);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
+    QApplication app(argc, argv);
+    const int changes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
+    constexpr double kBoundMs = 100.0;
+    constexpr double kTimerSlackMs = 10.0;
+
+    const QString stage = QString::fromUtf8(ZK_BENCH_STAGE_DIR);
+    auto& rm = ui::ResourceManager::GetInstance();
+    rm.SetResourcePath(stage + QStringLiteral("/skin/"));
+    rm.LoadResource(QStringLiteral("res.xml"));
+
+    emulator::EmulatorOptions options;
+    options.keyboard = false;
+    options.mousepad = false;
+    const auto installation = emulator::InstallEmulatedBus(options);
+    emulator::EmulatedDevice* mouse = installation->Bus().Mouse();
+    protocol::DeviceChannel channel;
+    channel.SetIdentity(mouse->VendorId(), mouse->ProductId(), emulator::kConfigUsage,
+                        emulator::kConfigUsagePage);
+    channel.hid.openForRead = 1;
+    channel.hid.openForWrite = 1;
+    channel.hid.devicePath = mouse->ConfigPath();
+    if (channel.hid.Open() != 1) {
+        std::fprintf(stderr, "cannot open the emulated mouse\n");
+        return 2;
+    }
+    channel.connected = 1;
+
+    settings::MouseSettingsImage image;
+    image.capabilities.dpiMaxLevel = 100;
+    image.capabilities.dpiBase[0] = 100;
+    profiles::StoreSeams seams;
+    seams.moduleFolder = stage.toStdString() + "/";
+    profiles::MouseProfileStore store(image, seams);
+    if (store.InitialiseProfiles().names.empty() || store.LoadDeviceProfile(0) != 0) {
+        std::fprintf(stderr, "no default profile in %s\n", seams.moduleFolder.c_str());
+        return 2;
+    }
+
+    settings::pages::MousePageDeps deps;
+    deps.image = &image;
+    deps.store = &store;
+    deps.channel = &channel;
+    PageHost host;
+    settings::pages::DpiPage page(&host, deps);
+    Clock::time_point notified{};
+    host.onNotify = [&](ui::TNotifyUI& msg) {
+        if (msg.Is(ui::DUI_MSGTYPE_VALUECHANGED))
+            notified = Clock::now();
+        page.Notify(msg);
+    };
+    if (!host.Create(nullptr, QStringLiteral("DPI"))) {
+        std::fprintf(stderr, "the DPI layout could not be built\n");
+        return 2;
+    }
+    host.ShowWindow(true);
+    page.Refresh();
+
+    // Timer 2 of the main window.
+    QTimer flush;
+    flush.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&flush, &QTimer::timeout, [&] {
+        settings::FlushTargets targets;
+        targets.mouseChannel = &channel;
+        targets.mouse = &image;
+        settings::FlushPendingWrites(targets);
+    });
+    flush.start(100);
+
+    auto* slider = host.findChild<QSlider*>(QStringLiteral("DPI_slider_3"));
+    if (!slider) {
+        std::fprintf(stderr, "no DPI_slider_3\n");
+        return 2;
+    }
+    std::mt19937 random(412);
+    std::uniform_int_distribution<int> pause(0, 99);
+    std::vector<double> latencies;
+    for (int i = 0; i < changes; ++i) {
+        SpinUntil([] { return false; }, std::chrono::milliseconds(pause(random)));
+        mouse->ClearRequestLog();
+        slider->setFocus();
+        QTest::keyClick(slider,
+                        slider->value() >= slider->maximum() ? Qt::Key_Home : Qt::Key_Right);
+        if (!SpinUntil([&] { return mouse->RequestCount() > 0; }, std::chrono::seconds(2))) {
+            std::fprintf(stderr, "change %d never reached the mouse\n", i);
+            return 2;
+        }
+        const auto log = mouse->RequestLog();
+        latencies.push_back(
+            std::chrono::duration<double, std::milli>(log.front().time - notified).count());
+    }
+
+    std::sort(latencies.begin(), latencies.end());
+    const double median = latencies[latencies.size() / 2];
+    const double worst = latencies.back();
+    std::printf("DPI change to mouse, %d changes: median %.1f ms (%.2f of the %.0f ms bound), "
+                "max %.1f ms (%.2f)\n",
+                changes, median, median / kBoundMs, kBoundMs, worst, worst / kBoundMs);
+    channel.hid.Close();
+    return worst <= kBoundMs + kTimerSlackMs ? 0 : 1;
+}
