@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 
 using namespace std::chrono_literals;
 using apptest::MainWndTest;
@@ -149,6 +150,12 @@ TEST_F(LanguageLookTest, SkinChooserAndMessageTextsFitInBothLanguages) {
         ASSERT_NE(chooser, nullptr);
         EXPECT_EQ(ClippedTexts(chooser), QStringList());
         Save(chooser, QStringLiteral("skin_chooser_") + lang);
+        // The screen as the user sees it (under a real display server).
+        Spin(100ms);
+        const QPixmap screen = chooser->screen()->grabWindow(0);
+        if (!screen.isNull())
+            screen.save(ShotFolder() + QStringLiteral("/lang_screen_skin_chooser_") + lang +
+                        QStringLiteral(".png"));
         chooser->Close();
 
         // The longest message in a real message box: its text wraps inside it.
