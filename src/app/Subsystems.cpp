@@ -7,6 +7,7 @@
 #include "platform/Log.h"
 #include "profiles/ProfileSaves.h"
 #include "settings/SettingsFlush.h"
+#include "settings/pages/MouseProfileApply.h"
 #include "ui/Controls.h"
 #include "ui/ResourceManager.h"
 
@@ -163,7 +164,12 @@ Subsystems::Subsystems(CMainWnd& window, const AppOptions& options)
         [this](std::string_view key) { ShowMessageKey(key); },
     });
     window.setProperty(kPageContextProperty, QVariant::fromValue<void*>(context_.get()));
+    mouseDeps_.image = &mouseImage_;
+    mouseDeps_.store = &mouseStore_;
+    mouseDeps_.channel = &window.Channel(kChannelMouse);
+    dpiPage_ = std::make_unique<settings::pages::DpiPage>(&window, mouseDeps_);
     InstallSeams();
+    InstallPages();
 }
 
 Subsystems::~Subsystems() {
@@ -255,6 +261,19 @@ void Subsystems::InstallSeams() {
                            [this](CMainWnd&, ui::TNotifyUI&) { UpdateKeyOperationTab(); });
 }
 
+void Subsystems::InstallPages() {
+    refresh_.afterMouseRead.push_back([this] { dpiPage_->Refresh(); });
+    for (const char* type : {ui::DUI_MSGTYPE_VALUECHANGED, ui::DUI_MSGTYPE_MOVEVALUECHANGED,
+                             ui::DUI_MSGTYPE_SELECTCHANGED, ui::DUI_MSGTYPE_CLICK})
+        window_.AddPageHandler(QString::fromLatin1(type),
+                               [this](CMainWnd&, ui::TNotifyUI& msg) { dpiPage_->Notify(msg); });
+    window_.AddPageHandler(QString::fromLatin1(ui::DUI_MSGTYPE_ITEMSELECT),
+                           [this](CMainWnd& window, ui::TNotifyUI& msg) {
+                               settings::pages::HandleMouseDeviceSelect(msg, &window, mouseDeps_,
+                                                                        dpiPage_.get());
+                           });
+}
+
 // --- "windowinit" ---------------------------------------------------------------
 
 void Subsystems::InitKeyboardProfiles() {
@@ -281,6 +300,8 @@ void Subsystems::InitMouseProfiles() {
     if (QWidget* list = window_.FindControl(QStringLiteral("config_list"))) {
         FillSelector(list, entries.names, kMouseRowHeight);
         ui::SelectItem(list, entries.select, true);
+    } else {
+        RefreshHooks::Run(refresh_.afterMouseRead);
     }
 }
 
@@ -321,6 +342,7 @@ void Subsystems::ApplyControlChanges(const std::vector<device::ControlChange>& c
                 // No list to apply it: load the stored profile into the image.
                 mouseStore_.LoadDeviceProfile(change.value);
                 mouseProfileRow_ = change.value;
+                RefreshHooks::Run(refresh_.afterMouseRead);
             }
             break;
         case device::ControlOp::Update:

@@ -23,6 +23,8 @@
 //   timers 8, 11, 12 and  the settings transfers, each followed by its
 //   0x901, 0x902, 0xB01,  refresh hooks (PageContext.h)
 //   0xB02
+//   pages                 the DPI page and the apply of the mouse device
+//                         profile selected in "config_list"
 //
 // The detection threads' control changes are applied here on the GUI thread.
 
@@ -32,6 +34,8 @@
 #include "device/Detection.h"
 #include "lighting/AnimationCounters.h"
 #include "settings/SettingsTransfer.h"
+#include "settings/pages/DpiPage.h"
+#include "settings/pages/MousePageDeps.h"
 
 #include <QObject>
 
@@ -65,6 +69,7 @@ public:
     lighting::LightPreview& Preview() { return preview_; }
     lighting::AnimationCounters& Counters() { return counters_; }
     controls::PreviewSet& Previews() { return previews_; }
+    settings::pages::DpiPage& DpiPage() { return *dpiPage_; }
     // The emulated bus of --emulate, or null on real devices.
     emulator::EmulatedBus* Emulator() const;
     // The mouse device profile loaded without a "config_list" to select it.
@@ -77,6 +82,7 @@ private:
     class WindowLink;
 
     void InstallSeams();
+    void InstallPages();
     void InitKeyboardProfiles();
     void InitMouseProfiles();
     void InitMousepadProfiles();
@@ -101,6 +107,9 @@ private:
     controls::PreviewSet previews_;
     RefreshHooks refresh_;
     std::unique_ptr<PageContext> context_;
+    // The mouse pages.
+    settings::pages::MousePageDeps mouseDeps_;
+    std::unique_ptr<settings::pages::DpiPage> dpiPage_;
     device::DeviceChannels channels_;
     std::unique_ptr<WindowLink> link_;
     int mouseProfileRow_ = -1;

@@ -10,8 +10,10 @@
 #include "emulator/Emulator.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "ui/Controls.h"
 
 #include <QAbstractButton>
+#include <QSlider>
 
 #include <algorithm>
 #include <filesystem>
@@ -195,6 +197,13 @@ TEST_F(WiringTest, OnDeviceChangesAreReadBackIntoTheImage) {
     auto log = mouse.RequestLog();
     EXPECT_EQ(CountCommand(log, kCmdReadData), 2);
     EXPECT_EQ(CountCommand(log, kCmdStart), 0);
+    // The DPI page was refreshed from the image: every stage shows its DPI.
+    for (int stage = 1; stage <= 6; ++stage) {
+        const int level = image.RecordByte(zk::settings::kDpiLevelOffsets[stage - 1]);
+        EXPECT_EQ(zk::ui::GetText(wnd_->FindControl(QStringLiteral("DPI_label_%1").arg(stage))),
+                  QString::number(zk::settings::DpiOfLevel(level, image.capabilities.DpiBase())))
+            << stage;
+    }
 
     // A profile press (0x402): everything is read again.
     mouse.ClearRequestLog();
@@ -234,6 +243,33 @@ TEST_F(WiringTest, PendingRecordBecomesOneWriteWithinATick) {
     ASSERT_TRUE(SpinUntil([&] { return mouse.RequestCount() >= 1; }, 1s));
     Spin(250ms);
     EXPECT_EQ(mouse.RequestCount(), 1u);
+}
+
+TEST_F(WiringTest, DpiSliderChangeReachesTheMouseThroughTheFlush) {
+    OpenEmulated();
+    WaitForMouseRead();
+    emu::EmulatedDevice& mouse = *bus_->Mouse();
+    auto* slider = wnd_->FindControl<QSlider>(QStringLiteral("DPI_slider_3"));
+    ASSERT_NE(slider, nullptr);
+    mouse.ClearRequestLog();
+
+    const int level =
+        slider->value() == slider->minimum() ? slider->minimum() + 1 : slider->minimum();
+    slider->setValue(level);
+    zk::ui::TNotifyUI msg;
+    msg.sType = QString::fromLatin1(zk::ui::DUI_MSGTYPE_VALUECHANGED);
+    msg.pSender = slider;
+    msg.senderName = slider->objectName();
+    wnd_->RaiseNotify(msg);
+
+    // The page stored the level in byte 17; timer 2 writes the record once.
+    EXPECT_EQ(subsystems_->MouseImage().RecordByte(17), level);
+    ASSERT_TRUE(SpinUntil([&] { return mouse.RequestCount() >= 1; }, 1s));
+    Spin(250ms);
+    const auto log = mouse.RequestLog();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log.front().frame[3], kCmdWriteData);
+    EXPECT_EQ(log.front().frame[8 + 17], level);
 }
 
 TEST_F(WiringTest, KeyboardModelOfTheCommandLineReachesTheKeyboardImage) {
