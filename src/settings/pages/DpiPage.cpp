@@ -102,9 +102,8 @@ void DpiPage::Refresh() {
             ui::SetBkColor(button, StageColourArgb(image, stage));
     if (QWidget* limits = Find(kLimitsLabel)) {
         const QString text =
-            maxLevel == 0
-                ? QStringLiteral("Base %1 DPI").arg(base)
-                : QStringLiteral("%1 to %2 DPI").arg(base).arg(DpiOfLevel(maxLevel, base));
+            maxLevel == 0 ? QStringLiteral("%1 DPI").arg(base)
+                          : QStringLiteral("%1 – %2 DPI").arg(base).arg(DpiOfLevel(maxLevel, base));
         ui::SetText(limits, text, false);
     }
     if (deps_.refreshLighting)
