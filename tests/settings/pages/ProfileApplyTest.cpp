@@ -1,5 +1,6 @@
 #include "DpiPageTestEnv.h"
 
+#include "profiles/ApplyProfile.h"
 #include "profiles/NameFile.h"
 #include "profiles/ProfileIndex.h"
 #include "ui/Controls.h"
@@ -82,6 +83,8 @@ TEST_F(ProfileApply, SelectingARowLoadsThePageAndTheMouse) {
     EXPECT_TRUE(ui::IsSelected(
         qobject_cast<QAbstractButton*>(Control(QStringLiteral("ms_device_profile_link_check")))));
     EXPECT_FALSE(Control(QStringLiteral("ms_device_profile_link_name_hor"))->isHidden());
+    // Paths stored by the Windows version name the program after a backslash.
+    EXPECT_EQ(profiles::LinkedProgramName("C:\\Games\\arena.exe"), "arena.exe");
 
     // The image and the DPI page; the level above the limit is corrected.
     EXPECT_EQ(image_.RecordByte(16), 30);
