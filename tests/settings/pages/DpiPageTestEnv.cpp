@@ -165,6 +165,7 @@ void DpiPageTest::SetUp() {
         settings::FlushPendingWrites(targets);
     });
     SetLimits(0, 100);
+    flush_.setTimerType(Qt::PreciseTimer);
     flush_.start(100);
     mouse_->ClearRequestLog();
 }
