@@ -1,7 +1,15 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds, and runs the whole test suite.
+# Installs the dependencies, builds, and runs the whole test suite: the
+# program's build with every test, then the core libraries and their tests
+# under ThreadSanitizer and under AddressSanitizer + UndefinedBehaviorSanitizer
+# (which also runs the fuzz targets over their seeds and generated inputs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
 ctest --preset default
+for preset in tsan asan; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done
