@@ -16,7 +16,9 @@
 #include <QListWidget>
 #include <QStackedWidget>
 
+#include <mutex>
 #include <string>
+#include <utility>
 
 namespace zk::app {
 
@@ -89,15 +91,25 @@ public:
             window_.SendMessage(message);
     }
 
+    // The changes wait in a queue of the link's own; one queued call to the
+    // GUI thread drains it, in order.
     void QueueControlChanges(std::vector<device::ControlChange> changes) override {
-        if (window_.IsClosing())
+        if (window_.IsClosing() || changes.empty())
             return;
-        QMetaObject::invokeMethod(
-            &owner_,
-            [owner = &owner_, changes = std::move(changes)] {
-                owner->ApplyControlChanges(changes);
-            },
-            Qt::QueuedConnection);
+        bool wake = false;
+        {
+            std::lock_guard lock(mutex_);
+            wake = queued_.empty();
+            queued_.insert(queued_.end(), std::make_move_iterator(changes.begin()),
+                           std::make_move_iterator(changes.end()));
+        }
+        if (wake)
+            QMetaObject::invokeMethod(&owner_, "DrainControlChanges", Qt::QueuedConnection);
+    }
+
+    std::vector<device::ControlChange> Take() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(queued_, {});
     }
 
     void StartTimer(unsigned id, std::chrono::milliseconds period) override {
@@ -109,6 +121,8 @@ public:
 private:
     CMainWnd& window_;
     Subsystems& owner_;
+    std::mutex mutex_;
+    std::vector<device::ControlChange> queued_;
 };
 
 // --- construction ---------------------------------------------------------------
@@ -358,6 +372,10 @@ void Subsystems::ApplyControlChanges(const std::vector<device::ControlChange>& c
             break;
         }
     }
+}
+
+void Subsystems::DrainControlChanges() {
+    ApplyControlChanges(link_->Take());
 }
 
 void Subsystems::UpdateKeyOperationTab() {

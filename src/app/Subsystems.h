@@ -81,6 +81,9 @@ public:
 private:
     class WindowLink;
 
+    // Applies what the worker threads queued so far (GUI thread).
+    Q_INVOKABLE void DrainControlChanges();
+
     void InstallSeams();
     void InstallPages();
     void InitKeyboardProfiles();
