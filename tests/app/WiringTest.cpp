@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 using namespace std::chrono_literals;
 using apptest::Spin;
@@ -49,7 +50,8 @@ std::uint16_t Address(const emu::Frame& frame) {
 
 class WiringTest : public apptest::MainWndTest {
 protected:
-    void OpenEmulated(int keyboardModel = 0) {
+    // `beforeOpen` runs once the emulated bus exists, before any thread starts.
+    void OpenEmulated(int keyboardModel = 0, const std::function<void()>& beforeOpen = {}) {
         zk::app::AppOptions options;
         options.emulate = true;
         options.keyboardModel = keyboardModel;
@@ -58,6 +60,8 @@ protected:
         ASSERT_NE(subsystems_, nullptr);
         bus_ = subsystems_->Emulator();
         ASSERT_NE(bus_, nullptr);
+        if (beforeOpen)
+            beforeOpen();
         Open();
     }
 
@@ -277,6 +281,18 @@ TEST_F(WiringTest, KeyboardModelOfTheCommandLineReachesTheKeyboardImage) {
     EXPECT_EQ(bus_->Keyboard()->ProductId(), emu::kKeyboardProductId);
     ASSERT_TRUE(SpinUntil([this] { return Connected(kChannelKeyboard); }, 3s));
     EXPECT_TRUE(SpinUntil([this] { return subsystems_->KeyboardImage().model.load() == 1; }, 1s));
+}
+
+TEST_F(WiringTest, OnlyAMousepadAtStartLeavesTheWindowHiddenWithoutANotice) {
+    OpenEmulated(0, [this] {
+        bus_->Mouse()->Unplug();
+        bus_->Keyboard()->Unplug();
+    });
+    ASSERT_TRUE(SpinUntil([this] { return Connected(kChannelMousepad); }, 3s));
+    Spin(1200ms); // past the first scans of all three kinds
+    EXPECT_FALSE(wnd_->isVisible());
+    EXPECT_FALSE(Connected(kChannelMouse));
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(WiringTest, ClosingStopsEveryThreadWellWithinTheBound) {
