@@ -395,16 +395,16 @@ TEST_F(MainWndTest, StartupLanguageWithoutPresetKeepsMainIni) {
 TEST_F(MainWndTest, ProfileListContextPanelOpensBesideTheSelectedEntry) {
     Open();
     wnd_->ShowWindow(true);
-    QWidget* root = wnd_->GetPaintManager().GetRoot();
-    auto* list = new QListWidget(root);
-    list->setObjectName(QStringLiteral("config_list"));
-    list->setGeometry(20, 100, 200, 200);
+    // The layout's list and its context panel.
+    auto* list = wnd_->FindControl<QListWidget>(QStringLiteral("config_list"));
+    QWidget* panel = wnd_->FindControl(QStringLiteral("menu_clicked"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->isVisible());
+    list->clear();
     list->addItems({QStringLiteral("profile1"), QStringLiteral("profile2")});
     list->setCurrentRow(1);
-    auto* panel = new QWidget(root);
-    panel->setObjectName(QStringLiteral("menu_clicked"));
-    panel->hide();
-    list->show();
+    QWidget* root = panel->parentWidget();
     wnd_->GetPaintManager().SendNotify(list, QStringLiteral("menu"));
     EXPECT_TRUE(panel->isVisible());
     const QRect item = list->visualItemRect(list->item(1));
