@@ -44,37 +44,13 @@ void SeedPlanes(WavePlanes& planes, std::size_t column, std::uint8_t bits) {
 }
 
 std::uint8_t KeyDecay(std::uint8_t v) {
-    if (v >= 128) {
-        return static_cast<std::uint8_t>(v - 30);
-    }
-    if (v >= 64) {
-        return static_cast<std::uint8_t>(v - 20);
-    }
-    if (v >= 32) {
-        return static_cast<std::uint8_t>(v - 10);
-    }
-    if (v >= 17) {
-        return static_cast<std::uint8_t>(v - 5);
-    }
-    return v >= 9 ? static_cast<std::uint8_t>(v - 4) : 0;
+    return Fade(v, kKeyFade);
 }
 
 // A lit key fades 215, 175, 135, 95, 65, 35, 25, 17, 9, 5, 1, 0: below 17 the
 // level loses 4 per frame until it reaches 0.
 std::uint8_t RippleKeyDecay(std::uint8_t v) {
-    if (v >= 128) {
-        return static_cast<std::uint8_t>(v - 40);
-    }
-    if (v >= 64) {
-        return static_cast<std::uint8_t>(v - 30);
-    }
-    if (v >= 32) {
-        return static_cast<std::uint8_t>(v - 10);
-    }
-    if (v >= 17) {
-        return static_cast<std::uint8_t>(v - 8);
-    }
-    return v > 4 ? static_cast<std::uint8_t>(v - 4) : 0;
+    return Fade(v, kRippleFade);
 }
 
 namespace {

@@ -90,4 +90,30 @@ extern const std::array<std::array<Rgb, 7>, 3> kMouseBreathingSets;
 inline constexpr std::uint8_t kNoLed = 0xFF;
 extern const std::array<std::array<std::uint8_t, 5>, 7> kMousepadColumns;
 
+// A fading level loses a step that depends on how bright it still is: the
+// first step from 128 up, the next from 64, from 32, from 17, and the last
+// below 17, where a level under `floor` becomes 0.
+struct FadeSteps {
+    std::uint8_t from128, from64, from32, from17, below17, floor;
+};
+
+constexpr std::uint8_t Fade(std::uint8_t v, const FadeSteps& s) {
+    if (v >= 128)
+        return static_cast<std::uint8_t>(v - s.from128);
+    if (v >= 64)
+        return static_cast<std::uint8_t>(v - s.from64);
+    if (v >= 32)
+        return static_cast<std::uint8_t>(v - s.from32);
+    if (v >= 17)
+        return static_cast<std::uint8_t>(v - s.from17);
+    return v >= s.floor ? static_cast<std::uint8_t>(v - s.below17) : 0;
+}
+
+// Ripple of the mouse and of the keyboard's keys.
+inline constexpr FadeSteps kRippleFade{40, 30, 10, 8, 4, 5};
+// Ripple of the mousepad.
+inline constexpr FadeSteps kMousepadRippleFade{30, 20, 10, 5, 1, 1};
+// A lit key of the keyboard's other effects.
+inline constexpr FadeSteps kKeyFade{30, 20, 10, 5, 4, 9};
+
 } // namespace zk::lighting

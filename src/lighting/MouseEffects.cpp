@@ -13,19 +13,7 @@ void MouseEffectState::Reset(std::uint8_t markerCell) {
 }
 
 std::uint8_t MouseRippleDecay(std::uint8_t v) {
-    if (v >= 128) {
-        return static_cast<std::uint8_t>(v - 40);
-    }
-    if (v >= 64) {
-        return static_cast<std::uint8_t>(v - 30);
-    }
-    if (v >= 32) {
-        return static_cast<std::uint8_t>(v - 10);
-    }
-    if (v >= 17) {
-        return static_cast<std::uint8_t>(v - 8);
-    }
-    return v > 4 ? static_cast<std::uint8_t>(v - 4) : 0;
+    return Fade(v, kRippleFade);
 }
 
 namespace {

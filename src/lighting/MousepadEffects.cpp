@@ -15,19 +15,7 @@ void MousepadEffectState::Reset(bool rippleMarker) {
 }
 
 std::uint8_t MousepadRippleDecay(std::uint8_t v) {
-    if (v >= 128) {
-        return static_cast<std::uint8_t>(v - 30);
-    }
-    if (v >= 64) {
-        return static_cast<std::uint8_t>(v - 20);
-    }
-    if (v >= 32) {
-        return static_cast<std::uint8_t>(v - 10);
-    }
-    if (v >= 17) {
-        return static_cast<std::uint8_t>(v - 5);
-    }
-    return v > 0 ? static_cast<std::uint8_t>(v - 1) : 0;
+    return Fade(v, kMousepadRippleFade);
 }
 
 namespace {
