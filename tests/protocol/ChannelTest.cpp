@@ -35,6 +35,9 @@ TEST_F(Channel, SlowFirstAnswerIsTakenAfterRetryAndLeavesNoStaleResponse) {
     device_->DelayResponses(1, std::chrono::milliseconds(400));
     std::array<uint8_t, 56> first{};
     EXPECT_EQ(channel_->CmdReadData(first, 56, 64), kResultOk);
+    // The late answer to the first request may arrive while the repeated one
+    // is still on its way to the device's log.
+    ASSERT_TRUE(device_->WaitForRequests(2, std::chrono::milliseconds(1000)));
     const auto requests = device_->RequestLog();
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[0].frame, requests[1].frame);
