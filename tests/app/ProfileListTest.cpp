@@ -86,7 +86,18 @@ protected:
         return rows;
     }
 
+    // Brings the mouse tab forward through its tab button, as the user does.
+    void ShowMouseTab() {
+        if (list_->isVisible())
+            return;
+        auto* tab = wnd_->FindControl(QStringLiteral("ms_tab"));
+        ASSERT_NE(tab, nullptr);
+        QTest::mouseClick(tab, Qt::LeftButton);
+        ASSERT_TRUE(SpinUntil([this] { return list_->isVisible(); }, 2s));
+    }
+
     void ClickRow(int row) {
+        ShowMouseTab();
         QListWidgetItem* item = list_->item(row);
         ASSERT_NE(item, nullptr);
         const QRect rect = list_->visualItemRect(item);
@@ -105,8 +116,10 @@ TEST_F(ProfileListTest, FirstStartListsTheCreatedProfileSelectedAndVisible) {
     EXPECT_EQ(list_->currentRow(), 0);
     EXPECT_EQ(list_->item(0)->data(Qt::UserRole).toString(), QStringLiteral("profile1"));
     EXPECT_EQ(list_->visualItemRect(list_->item(0)).height(), kRowHeight);
-    // The list is on the mouse tab as shown at start, not covered by the pages.
-    EXPECT_TRUE(SpinUntil([this] { return list_->isVisible(); }, 2s));
+    // The list is part of the mouse tab, not covered by its pages.
+    QWidget* mouseTab = wnd_->FindControl(QStringLiteral("ms_tab_panel"));
+    ASSERT_NE(mouseTab, nullptr);
+    EXPECT_TRUE(list_->isVisibleTo(mouseTab));
     EXPECT_GE(list_->width(), 120);
     auto* menu = wnd_->FindControl(QStringLiteral("menu_clicked"));
     ASSERT_NE(menu, nullptr);
