@@ -337,6 +337,8 @@ TEST_F(EmulatorTest, DroppedAndLateResponses) {
     EXPECT_TRUE(second.Accepted());
     EXPECT_GE(MsSince(t0), 390);
     EXPECT_EQ(second.frame[8], 3);
+    // The repeated request reaches the log after the late answer went out.
+    EXPECT_TRUE(mouse.WaitForRequests(4, std::chrono::milliseconds(1000)));
     EXPECT_EQ(mouse.RequestCount(), 4u);
 }
 

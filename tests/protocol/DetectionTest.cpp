@@ -177,8 +177,8 @@ TEST_F(Detection, FailedListingIsRetriedAndOldKeyboardSetsModel) {
     Bus().SetEnumerationFails(false);
     ASSERT_TRUE(WaitConnected(keyboard_, true, 2s));
     EXPECT_EQ(KeyboardModel(), 0);
-    EXPECT_TRUE(link_.HasChange({ControlOp::LoadKeyboardDeviceProfile, "", 0}));
-    EXPECT_TRUE(link_.HasChange({ControlOp::ShowWindow, "", 1}));
+    EXPECT_TRUE(link_.WaitForChange({ControlOp::LoadKeyboardDeviceProfile, "", 0}, 1s));
+    EXPECT_TRUE(link_.WaitForChange({ControlOp::ShowWindow, "", 1}, 1s));
 }
 
 } // namespace

@@ -62,6 +62,19 @@ public:
                 return true;
         return false;
     }
+    // Waits until the change was asked for; false on time-out. Detection
+    // queues its control changes after it marks the channel connected.
+    bool WaitForChange(const zk::device::ControlChange& change,
+                       std::chrono::milliseconds timeout) const {
+        return WaitUntil(
+            [&](const std::vector<Event>& events) {
+                for (const auto& e : events)
+                    if (e.kind == Kind::Change && e.change == change)
+                        return true;
+                return false;
+            },
+            timeout);
+    }
     // Waits until `pred` holds for the events; false on time-out.
     bool WaitUntil(const std::function<bool(const std::vector<Event>&)>& pred,
                    std::chrono::milliseconds timeout) const {
