@@ -5,6 +5,8 @@
 
 #include "lighting/LightTables.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -108,5 +110,28 @@ struct StepOutcome {
     bool drawn = true;         // false: the frame ended without drawing
     std::uint32_t sleepMs = 0; // pause that the effect takes after its frame
 };
+
+// The ripple's ring step, shared by the mouse and the mousepad: every cell of
+// the ring that holds a marker lights its LED (or column) at full level, with
+// a new hue from the frame counter when the colour cycles; then the ring turns
+// one cell in the effect's direction.
+template <std::size_t RingSize, std::size_t LedCount>
+void LightMarkedAndTurnRing(std::array<std::uint8_t, RingSize>& ring,
+                            std::array<std::uint8_t, LedCount>& level,
+                            std::array<std::uint8_t, LedCount>& colour, bool forward, bool cycle,
+                            SharedCounters& counters) {
+    static_assert(LedCount <= RingSize);
+    for (std::size_t i = 0; i < LedCount; ++i) {
+        if (ring[i] != 0) {
+            level[i] = 255;
+            if (cycle)
+                colour[i] = counters.AdvanceFrameCounter(11);
+        }
+    }
+    if (forward)
+        std::rotate(ring.begin(), ring.begin() + 1, ring.end());
+    else
+        std::rotate(ring.rbegin(), ring.rbegin() + 1, ring.rend());
+}
 
 } // namespace zk::lighting

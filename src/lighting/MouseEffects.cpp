@@ -78,19 +78,7 @@ void Fill(MouseEffectState& s, const LightParams& p, MouseFrame& frame) {
 void Ripple(MouseEffectState& s, const LightParams& p, SharedCounters& counters,
             MouseFrame& frame) {
     s.position = StepPosition(s.position, p.Forward(), kWheelPeriod);
-    for (std::size_t i = 0; i < kMouseRippleColumns; ++i) {
-        if (s.ring[i] != 0) {
-            s.columnLevel[i] = 255;
-            if (p.Cycle()) {
-                s.columnColour[i] = counters.AdvanceFrameCounter(11);
-            }
-        }
-    }
-    if (p.Forward()) {
-        std::rotate(s.ring.begin(), s.ring.begin() + 1, s.ring.end());
-    } else {
-        std::rotate(s.ring.rbegin(), s.ring.rbegin() + 1, s.ring.rend());
-    }
+    LightMarkedAndTurnRing(s.ring, s.columnLevel, s.columnColour, p.Forward(), p.Cycle(), counters);
     for (std::size_t n = 0; n < kMouseColumns.size(); ++n) {
         s.columnLevel[n] = MouseRippleDecay(s.columnLevel[n]);
         std::uint8_t hue = s.columnColour[n];

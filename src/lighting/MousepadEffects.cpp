@@ -70,19 +70,7 @@ void Fill(MousepadEffectState& s, const LightParams& p, MousepadFrame& frame) {
 void Ripple(MousepadEffectState& s, const LightParams& p, SharedCounters& counters,
             MousepadFrame& frame) {
     s.position = StepPosition(s.position, p.Forward(), kWheelPeriod);
-    for (std::size_t i = 0; i < kMousepadLedCount; ++i) {
-        if (s.ring[i] != 0) {
-            s.ledLevel[i] = 255;
-            if (p.Cycle()) {
-                s.ledColour[i] = counters.AdvanceFrameCounter(11);
-            }
-        }
-    }
-    if (p.Forward()) {
-        std::rotate(s.ring.begin(), s.ring.begin() + 1, s.ring.end());
-    } else {
-        std::rotate(s.ring.rbegin(), s.ring.rbegin() + 1, s.ring.rend());
-    }
+    LightMarkedAndTurnRing(s.ring, s.ledLevel, s.ledColour, p.Forward(), p.Cycle(), counters);
     for (std::size_t i = 0; i < kMousepadLedCount; ++i) {
         s.ledLevel[i] = MousepadRippleDecay(s.ledLevel[i]);
         std::uint8_t hue = s.ledColour[i];
