@@ -601,39 +601,52 @@ const HidpValueCaps* FindValue(HidReportType type, uint16_t usagePage, uint16_t 
     return nullptr;
 }
 
+// Finds the value field of `usage` for the report's ID and reads its raw bits.
+uint32_t ReadRawValue(HidReportType type, uint16_t usagePage, uint16_t usage,
+                      const HidCollectionCaps& collection, const uint8_t* report,
+                      uint32_t reportLength, const HidpValueCaps** caps, uint32_t* raw) {
+    if (!report || reportLength == 0)
+        return kHidpStatusInvalidReportLength;
+    uint32_t index = 0;
+    uint32_t status = kHidpStatusSuccess;
+    const HidpValueCaps* c =
+        FindValue(type, usagePage, usage, collection, report[0], &index, &status);
+    if (!c)
+        return status;
+    if (!ReportFits(*c, reportLength))
+        return kHidpStatusInvalidReportLength;
+    *caps = c;
+    *raw = ReadBits(report, c->bitPosition + index * c->bitSize, c->bitSize);
+    return kHidpStatusSuccess;
+}
+
 } // namespace
 
 uint32_t HidpGetUsageValue(HidReportType type, uint16_t usagePage, uint16_t usage,
                            const HidCollectionCaps& collection, uint32_t* value,
                            const uint8_t* report, uint32_t reportLength) {
-    if (!value || !report || reportLength == 0)
+    if (!value)
         return kHidpStatusInvalidReportLength;
-    uint32_t index = 0;
-    uint32_t status = kHidpStatusSuccess;
-    const HidpValueCaps* c =
-        FindValue(type, usagePage, usage, collection, report[0], &index, &status);
-    if (!c)
-        return status;
-    if (!ReportFits(*c, reportLength))
-        return kHidpStatusInvalidReportLength;
-    *value = ReadBits(report, c->bitPosition + index * c->bitSize, c->bitSize);
-    return kHidpStatusSuccess;
+    const HidpValueCaps* c = nullptr;
+    uint32_t raw = 0;
+    const uint32_t status =
+        ReadRawValue(type, usagePage, usage, collection, report, reportLength, &c, &raw);
+    if (status == kHidpStatusSuccess)
+        *value = raw;
+    return status;
 }
 
 uint32_t HidpGetScaledUsageValue(HidReportType type, uint16_t usagePage, uint16_t usage,
                                  const HidCollectionCaps& collection, int32_t* value,
                                  const uint8_t* report, uint32_t reportLength) {
-    if (!value || !report || reportLength == 0)
+    if (!value)
         return kHidpStatusInvalidReportLength;
-    uint32_t index = 0;
-    uint32_t status = kHidpStatusSuccess;
-    const HidpValueCaps* c =
-        FindValue(type, usagePage, usage, collection, report[0], &index, &status);
-    if (!c)
+    const HidpValueCaps* c = nullptr;
+    uint32_t raw = 0;
+    const uint32_t status =
+        ReadRawValue(type, usagePage, usage, collection, report, reportLength, &c, &raw);
+    if (status != kHidpStatusSuccess)
         return status;
-    if (!ReportFits(*c, reportLength))
-        return kHidpStatusInvalidReportLength;
-    const uint32_t raw = ReadBits(report, c->bitPosition + index * c->bitSize, c->bitSize);
     const int64_t logical = c->logicalMin < 0 ? int64_t{ToSigned(raw, c->bitSize)} : int64_t{raw};
     if (c->logicalMax <= c->logicalMin)
         return kHidpStatusBadLogPhyValues;
