@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 using namespace zk::device;
@@ -401,6 +402,68 @@ TEST(HidDescriptorMalformed, RejectedWithAReason) {
     }
     huge.push_back(0xC0);
     EXPECT_FALSE(ParseReportDescriptor(huge.data(), huge.size()).has_value());
+}
+
+namespace {
+
+std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
+    std::vector<uint8_t> out;
+    for (const auto& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+std::vector<uint8_t> Repeat(const std::vector<uint8_t>& bytes, int times) {
+    std::vector<uint8_t> out;
+    for (int i = 0; i < times; ++i)
+        out.insert(out.end(), bytes.begin(), bytes.end());
+    return out;
+}
+
+} // namespace
+
+TEST(HidDescriptorMalformed, AbsurdCountsRejectedWithAReason) {
+    // Each body parses with a modest count and is refused, with a reason, with an absurd one.
+    const std::vector<uint8_t> oneByteField = {0x75, 0x08, 0x95, 0x01, 0x81, 0x02};
+    const std::vector<uint8_t> hundredBits = {0x75, 0x01, 0x95, 0x64};
+    struct Case {
+        const char* what;
+        std::function<std::vector<uint8_t>(int)> body;
+        int modest, absurd;
+    };
+    const Case cases[] = {
+        {"usages of one field",
+         [&](int n) {
+             return Join({Repeat({0x09, 0x30}, n), oneByteField});
+         },
+         10, 5000},
+        {"pushes",
+         [](int n) {
+             return Join({Repeat({0xA4}, n), Repeat({0xB4}, n)});
+         },
+         4, 100},
+        {"nested collections",
+         [](int n) {
+             return Join({Repeat({0xA1, 0x00}, n), Repeat({0xC0}, n)});
+         },
+         4, 100},
+        {"capabilities",
+         [&](int n) {
+             return Repeat(Join({hundredBits, Repeat({0x09, 0x01}, 100), {0x81, 0x02}}), n);
+         },
+         2, 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto descriptor = [&](int n) {
+            return Join({{0x05, 0x01, 0x09, 0x02, 0xA1, 0x01}, c.body(n), {0xC0}});
+        };
+        EXPECT_FALSE(ParseOk(descriptor(c.modest)).collections.empty());
+        const auto d = descriptor(c.absurd);
+        std::string error;
+        EXPECT_FALSE(ParseReportDescriptor(d.data(), d.size(), &error).has_value());
+        EXPECT_FALSE(error.empty());
+    }
 }
 
 TEST(HidDescriptorMalformed, ReportIdTakesTheFirstByteOnlyWhenUsed) {
