@@ -1,6 +1,7 @@
 #include "device/HidrawBackend.h"
 
 #include "device/HidReportDescriptor.h"
+#include "platform/UniqueFd.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,6 +25,9 @@
 #include <unistd.h>
 
 namespace zk::device {
+
+using platform::RetryOnEintr;
+using platform::UniqueFd;
 
 namespace {
 
@@ -204,23 +208,17 @@ struct HidrawConnection::Shared {
     enum class State { Idle, Busy, Done };
 
     explicit Shared(int descriptor) : fd(descriptor) {}
-    ~Shared() {
-        if (fd >= 0)
-            ::close(fd);
-        if (doneFd >= 0)
-            ::close(doneFd);
-    }
     void SignalDone() const {
         const uint64_t one = 1;
-        [[maybe_unused]] ssize_t n = ::write(doneFd, &one, sizeof one);
+        [[maybe_unused]] ssize_t n = ::write(doneFd.Get(), &one, sizeof one);
     }
     void DrainDone() const {
         uint64_t v;
-        [[maybe_unused]] ssize_t n = ::read(doneFd, &v, sizeof v);
+        [[maybe_unused]] ssize_t n = ::read(doneFd.Get(), &v, sizeof v);
     }
 
-    const int fd;
-    int doneFd = -1;
+    const UniqueFd fd;
+    UniqueFd doneFd;
     std::mutex mutex;
     std::condition_variable wake;
     State state = State::Idle;
@@ -242,11 +240,11 @@ bool IsSocket(int fd) {
 ssize_t BlockingWrite(int fd, const uint8_t* data, size_t size, const std::atomic<bool>& stop) {
     const bool socket = IsSocket(fd);
     for (;;) {
-        const ssize_t n = socket ? ::send(fd, data, size, MSG_NOSIGNAL) : ::write(fd, data, size);
+        const ssize_t n = RetryOnEintr([&] {
+            return socket ? ::send(fd, data, size, MSG_NOSIGNAL) : ::write(fd, data, size);
+        });
         if (n >= 0)
             return n;
-        if (errno == EINTR)
-            continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK)
             return -1;
         if (stop)
@@ -261,7 +259,7 @@ void WriterLoop(std::shared_ptr<HidrawConnection::Shared> shared);
 } // namespace
 
 HidrawConnection::HidrawConnection(int fd, int collectionIndex, WriteMode mode)
-    : shared_(std::make_shared<Shared>(fd)), fd_(fd), collectionIndex_(collectionIndex) {
+    : shared_(std::make_shared<Shared>(fd)), collectionIndex_(collectionIndex) {
     socket_ = IsSocket(fd);
     background_ = mode == WriteMode::Background || (mode == WriteMode::Auto && !socket_);
 }
@@ -282,7 +280,7 @@ HidrawConnection::~HidrawConnection() {
 }
 
 HidPollTarget HidrawConnection::ReadTarget() const {
-    return {fd_, POLLIN};
+    return {shared_->fd.Get(), POLLIN};
 }
 
 HidPollTarget HidrawConnection::WriteTarget() const {
@@ -290,49 +288,44 @@ HidPollTarget HidrawConnection::WriteTarget() const {
     // already signalled it).
     if (background_) {
         std::lock_guard lock(shared_->mutex);
-        if (shared_->doneFd >= 0)
-            return {shared_->doneFd, POLLIN};
+        if (shared_->doneFd)
+            return {shared_->doneFd.Get(), POLLIN};
     }
-    return {fd_, POLLOUT};
+    return {shared_->fd.Get(), POLLOUT};
 }
 
 ssize_t HidrawConnection::TryRead(uint8_t* buffer, size_t length) {
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer, length);
-        if (n > 0)
-            return n;
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return kHidWouldBlock;
-        return kHidGone; // end of file, or the device went away
-    }
+    const ssize_t n = RetryOnEintr([&] { return ::read(shared_->fd.Get(), buffer, length); });
+    if (n > 0)
+        return n;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        return kHidWouldBlock;
+    return kHidGone; // end of file, or the device went away
 }
 
 void HidrawConnection::StartWriter() {
-    shared_->doneFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    shared_->doneFd.Reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     shared_->started = true;
     std::thread(WriterLoop, shared_).detach();
 }
 
 ssize_t HidrawConnection::TryWrite(const uint8_t* buffer, size_t length) {
     if (!background_) {
-        for (;;) {
-            const ssize_t n = socket_ ? ::send(fd_, buffer, length, MSG_DONTWAIT | MSG_NOSIGNAL)
-                                      : ::write(fd_, buffer, length);
-            if (n > 0)
-                return n;
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS))
-                return kHidWouldBlock;
-            return kHidGone;
-        }
+        const int fd = shared_->fd.Get();
+        const ssize_t n = RetryOnEintr([&] {
+            return socket_ ? ::send(fd, buffer, length, MSG_DONTWAIT | MSG_NOSIGNAL)
+                           : ::write(fd, buffer, length);
+        });
+        if (n > 0)
+            return n;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS))
+            return kHidWouldBlock;
+        return kHidGone;
     }
     std::lock_guard lock(shared_->mutex);
     if (!shared_->started)
         StartWriter();
-    if (shared_->doneFd < 0)
+    if (!shared_->doneFd)
         return kHidGone;
     shared_->DrainDone();
     switch (shared_->state) {
@@ -373,7 +366,7 @@ void WriterLoop(std::shared_ptr<HidrawConnection::Shared> shared) {
             return;
         const std::vector<uint8_t> frame = shared->frame;
         lock.unlock();
-        const ssize_t n = BlockingWrite(shared->fd, frame.data(), frame.size(), shared->stop);
+        const ssize_t n = BlockingWrite(shared->fd.Get(), frame.data(), frame.size(), shared->stop);
         lock.lock();
         shared->result = n;
         if (shared->abandoned) {
@@ -394,7 +387,7 @@ bool HidrawConnection::GetAttributes(HiddAttributes& attributes) {
         return true;
     }
     hidraw_devinfo info{};
-    if (::ioctl(fd_, HIDIOCGRAWINFO, &info) < 0)
+    if (::ioctl(shared_->fd.Get(), HIDIOCGRAWINFO, &info) < 0)
         return false;
     attributes.vendorId = static_cast<uint16_t>(info.vendor);
     attributes.productId = static_cast<uint16_t>(info.product);
@@ -408,11 +401,12 @@ bool HidrawConnection::GetReportDescriptor(std::vector<uint8_t>& descriptor) {
         return true;
     }
     int size = 0;
-    if (::ioctl(fd_, HIDIOCGRDESCSIZE, &size) < 0 || size < 0 || size > HID_MAX_DESCRIPTOR_SIZE)
+    if (::ioctl(shared_->fd.Get(), HIDIOCGRDESCSIZE, &size) < 0 || size < 0 ||
+        size > HID_MAX_DESCRIPTOR_SIZE)
         return false;
     hidraw_report_descriptor rd{};
     rd.size = static_cast<uint32_t>(size);
-    if (::ioctl(fd_, HIDIOCGRDESC, &rd) < 0)
+    if (::ioctl(shared_->fd.Get(), HIDIOCGRDESC, &rd) < 0)
         return false;
     descriptor.assign(rd.value, rd.value + size);
     return true;
@@ -483,20 +477,19 @@ std::unique_ptr<IHidConnection> HidrawBackend::Open(const std::string& path,
         mode = O_RDONLY;
     else if (!flags.read && flags.write)
         mode = O_WRONLY;
-    const int fd = ::open(devnode.c_str(), mode | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::open(devnode.c_str(), mode | O_NONBLOCK | O_CLOEXEC));
+    if (!fd)
         return nullptr;
     // Advisory locks stand in for sharing modes between the programs that honour them.
-    if (::flock(fd, (flags.exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) < 0 && errno == EWOULDBLOCK) {
-        ::close(fd);
+    if (::flock(fd.Get(), (flags.exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) < 0 &&
+        errno == EWOULDBLOCK)
         return nullptr;
-    }
     HidrawNode node;
     if (FindNode(devnode, node)) {
         std::lock_guard lock(mutex_);
         knownParent_[devnode] = node.hidSyspath;
     }
-    return std::make_unique<HidrawConnection>(fd, collection);
+    return std::make_unique<HidrawConnection>(fd.Release(), collection);
 }
 
 bool HidrawBackend::IsPresent(const std::string& path) {

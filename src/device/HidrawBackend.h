@@ -73,8 +73,7 @@ public:
 private:
     void StartWriter();
 
-    std::shared_ptr<Shared> shared_;
-    int fd_;
+    std::shared_ptr<Shared> shared_; // owns the descriptor
     int collectionIndex_;
     bool socket_ = false;
     bool background_ = false;

@@ -1,16 +1,11 @@
 #include "macros/MacroLibrary.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <system_error>
 
+#include "platform/FileIo.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/IniText.h"
@@ -77,25 +72,31 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-// One read of an INI file for many look-ups, with the defaults and the
-// buffer limit of single reads.
+// A value of an INI text as a single read of the file gives it: the default
+// for a missing key, cut to the read buffer.
+std::string ValueIn(const platform::IniText& text, std::string_view section, std::string_view key,
+                    std::string_view def = "0") {
+    auto value = text.Find(section, key);
+    return platform::CutToChars(value ? *value : def, platform::kIniBufferChars - 1);
+}
+
+int IntIn(const platform::IniText& text, std::string_view section, std::string_view key) {
+    return platform::ToInt(ValueIn(text, section, key));
+}
+
+// One read of an INI file for many look-ups.
 class IniSnapshot {
 public:
     explicit IniSnapshot(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        if (in) {
-            std::string bytes((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
-            text_ = platform::IniText(platform::DecodeIniBytes(bytes));
-        }
+        if (auto bytes = platform::ReadWholeFile(path))
+            text_ = platform::IniText(platform::DecodeIniBytes(*bytes));
     }
     std::string Read(std::string_view section, std::string_view key,
                      std::string_view def = "0") const {
-        auto value = text_.Find(section, key);
-        return platform::CutToChars(value ? *value : def, platform::kIniBufferChars - 1);
+        return ValueIn(text_, section, key, def);
     }
     int ReadInt(std::string_view section, std::string_view key) const {
-        return platform::ToInt(Read(section, key));
+        return IntIn(text_, section, key);
     }
 
 private:
@@ -106,40 +107,20 @@ int ClampCount(int count) {
     return std::clamp(count, 0, kMaxCount);
 }
 
-// Writes `content` beside `path`, flushes it and renames it over `path`, so the
-// file is always whole, old or new.
-bool ReplaceFileContent(const fs::path& path, std::string_view content) {
+// A library's files may be the first in their folder.
+void MakeFolder(const fs::path& folder) {
     std::error_code ec;
-    fs::create_directories(path.parent_path(), ec);
-    std::string tmp =
-        (path.parent_path() / ("." + path.filename().string() + ".new.XXXXXX")).string();
-    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = ::fchmod(fd, 0644) == 0;
-    while (ok && !content.empty()) {
-        const ssize_t n = ::write(fd, content.data(), content.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            content.remove_prefix(static_cast<std::size_t>(n));
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(tmp.c_str());
-    return ok;
+    fs::create_directories(folder, ec);
 }
 
-// Loads an INI file for editing; a missing file gives an empty text.
-platform::IniText LoadForEdit(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return platform::IniText();
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return platform::IniText(platform::DecodeIniBytes(bytes));
+// Puts `bytes` into `target` unless a file is there already, deciding under
+// the target's write lock so that a file written meanwhile is kept.
+bool WriteUnlessPresent(const fs::path& target, std::string_view bytes) {
+    const platform::FileWriteLock lock(target);
+    if (!lock.Held())
+        return false;
+    std::error_code ec;
+    return fs::exists(target, ec) || platform::ReplaceFileLocked(target, bytes);
 }
 
 bool HasLineBreakOrNul(std::string_view s) {
@@ -279,37 +260,46 @@ std::vector<std::string> MacroLibrary::ReadNames(std::string_view def) const {
 MacroError MacroLibrary::AppendName(std::string_view name) const {
     if (auto e = CheckMacroName(name); e != MacroError::None)
         return e;
-    platform::IniFile index(IndexPath());
-    const int count = ReadCount();
-    // The name first: a count is never written for a name that is missing.
-    if (!index.Write(kNameSection, std::to_string(count), name) ||
-        !index.Write(kCountSection, kCountKey, std::to_string(count + 1)))
-        return MacroError::FileError;
-    return MacroError::None;
+    // Count and name change together under the index's lock, so appends and
+    // rewrites of other threads or processes are neither lost nor mixed in.
+    const bool ok = platform::IniFile(IndexPath()).Update([&](platform::IniText& text) {
+        const int count = ClampCount(IntIn(text, kCountSection, kCountKey));
+        text.Set(kNameSection, std::to_string(count), name);
+        text.Set(kCountSection, kCountKey, std::to_string(count + 1));
+        return true;
+    });
+    return ok ? MacroError::None : MacroError::FileError;
 }
 
 MacroError MacroLibrary::SetName(int index, std::string_view name) const {
     if (auto e = CheckMacroName(name); e != MacroError::None)
         return e;
-    if (index < 0 || index >= ReadCount())
-        return MacroError::IndexOutOfRange;
-    if (!platform::IniFile(IndexPath()).Write(kNameSection, std::to_string(index), name))
+    bool inRange = false;
+    const bool ok = platform::IniFile(IndexPath()).Update([&](platform::IniText& text) {
+        inRange = index >= 0 && index < ClampCount(IntIn(text, kCountSection, kCountKey));
+        if (inRange)
+            text.Set(kNameSection, std::to_string(index), name);
+        return inRange;
+    });
+    if (!ok)
         return MacroError::FileError;
-    return MacroError::None;
+    return inRange ? MacroError::None : MacroError::IndexOutOfRange;
 }
 
 MacroError MacroLibrary::RewriteIndex(const std::vector<std::string>& names) const {
     for (const auto& name : names)
         if (auto e = CheckMacroName(name); e != MacroError::None)
             return e;
-    // The new index is built whole and put in place in one step, so a failure
-    // on the way leaves the old index rather than a partial one.
+    // The new index is built whole and put in place in one step under the
+    // index's lock, so a failure on the way leaves the old index rather than a
+    // partial one, and no append of another writer is half overwritten.
     platform::IniText text;
     text.Set(kCountSection, kCountKey, std::to_string(names.size()));
     for (std::size_t i = 0; i < names.size(); ++i)
         text.Set(kNameSection, std::to_string(i), names[i]);
-    return ReplaceFileContent(IndexPath(), text.Serialize()) ? MacroError::None
-                                                             : MacroError::FileError;
+    MakeFolder(folder_);
+    return platform::WriteFileAtomically(IndexPath(), text.Serialize()) ? MacroError::None
+                                                                        : MacroError::FileError;
 }
 
 std::string MacroLibrary::MakeNewName() const {
@@ -389,12 +379,16 @@ MacroError MacroLibrary::WriteActionLines(std::string_view name,
     for (const auto& line : lines)
         if (HasLineBreakOrNul(line))
             return MacroError::BadActionLine;
-    const auto path = *ActionFilePath(name);
-    auto text = LoadForEdit(path);
-    text.Set(kActionCountSection, kCountKey, std::to_string(lines.size()));
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        text.Set(kActionSection, std::to_string(i), lines[i]);
-    return ReplaceFileContent(path, text.Serialize()) ? MacroError::None : MacroError::FileError;
+    MakeFolder(folder_);
+    // Keys at or beyond the new count stay, so this is a change of the file
+    // as it stands when the lock is taken.
+    const bool ok = platform::IniFile(*ActionFilePath(name)).Update([&](platform::IniText& text) {
+        text.Set(kActionCountSection, kCountKey, std::to_string(lines.size()));
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            text.Set(kActionSection, std::to_string(i), lines[i]);
+        return true;
+    });
+    return ok ? MacroError::None : MacroError::FileError;
 }
 
 MacroError MacroLibrary::WriteActions(std::string_view name,
@@ -422,9 +416,8 @@ MacroError MacroLibrary::WriteSelectName(std::string_view name) const {
 MacroError MacroLibrary::DeleteActionFile(std::string_view name) const {
     if (auto e = CheckMacroName(name); e != MacroError::None)
         return e;
-    std::error_code ec;
-    fs::remove(*ActionFilePath(name), ec);
-    return ec ? MacroError::FileError : MacroError::None;
+    return platform::IniFile(*ActionFilePath(name)).Remove() ? MacroError::None
+                                                             : MacroError::FileError;
 }
 
 MacroError MacroLibrary::MoveActionFile(std::string_view oldName, std::string_view newName) const {
@@ -434,6 +427,17 @@ MacroError MacroLibrary::MoveActionFile(std::string_view oldName, std::string_vi
         return e;
     const auto from = *ActionFilePath(oldName);
     const auto existing = *ActionFilePath(newName);
+    // Both files are locked, in one order for every caller, so that no writer
+    // puts the old file back or makes a new one under the new name meanwhile.
+    // A change of case only is the same file and one lock.
+    const auto& first = std::min(from, existing);
+    const auto& second = std::max(from, existing);
+    const platform::FileWriteLock firstLock(first);
+    std::optional<platform::FileWriteLock> secondLock;
+    if (second != first)
+        secondLock.emplace(second);
+    if (!firstLock.Held() || (secondLock && !secondLock->Held()))
+        return MacroError::FileError;
     std::error_code ec;
     if (!fs::exists(from, ec))
         return MacroError::FileError;
@@ -462,12 +466,19 @@ MacroError MacroLibrary::WriteRepeatCount(std::string_view name, int count) cons
 }
 
 void MacroLibrary::EnsureCursorFiles(const fs::path& programFolder) const {
-    platform::IniFile index(IndexPath());
-    if (index.ReadInt(kCursorCountSection, kCountKey) != 0)
+    MakeFolder(folder_);
+    bool missing = false;
+    platform::IniFile(IndexPath()).Update([&](platform::IniText& text) {
+        missing = IntIn(text, kCursorCountSection, kCountKey) == 0;
+        if (!missing)
+            return false;
+        text.Set(kCursorCountSection, kCountKey, std::to_string(kCursorFileCount));
+        for (int n = 1; n <= kCursorFileCount; ++n)
+            text.Set(kCursorNameSection, std::to_string(n - 1), "name_" + std::to_string(n));
+        return true;
+    });
+    if (!missing)
         return;
-    index.Write(kCursorCountSection, kCountKey, std::to_string(kCursorFileCount));
-    for (int n = 1; n <= kCursorFileCount; ++n)
-        index.Write(kCursorNameSection, std::to_string(n - 1), "name_" + std::to_string(n));
 
     const MacroLibrary program(programFolder, indexFile_);
     for (int n = 1; n <= kCursorFileCount; ++n) {
@@ -477,10 +488,13 @@ void MacroLibrary::EnsureCursorFiles(const fs::path& programFolder) const {
         if (fs::exists(target, ec))
             continue;
         const auto source = *program.FileIn(stem, kCursorFileExtension);
+        std::optional<std::string> bytes;
         if (fs::is_regular_file(source, ec))
-            fs::copy_file(source, target, fs::copy_options::skip_existing, ec);
+            bytes = platform::ReadWholeFile(source);
+        if (bytes)
+            WriteUnlessPresent(target, *bytes);
         else
-            ReplaceFileContent(target, DefaultCursorFileText(n));
+            WriteUnlessPresent(target, DefaultCursorFileText(n));
     }
 }
 
@@ -524,9 +538,11 @@ std::string DefaultCursorFileText(int n) {
 }
 
 bool WriteDefaultCursorFiles(const fs::path& folder) {
+    MakeFolder(folder);
     bool ok = true;
     for (int n = 1; n <= kCursorFileCount; ++n)
-        ok = ReplaceFileContent(folder / CursorFileName(n), DefaultCursorFileText(n)) && ok;
+        ok = platform::WriteFileAtomically(folder / CursorFileName(n), DefaultCursorFileText(n)) &&
+             ok;
     return ok;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/FileIo.h"
 
+#include "platform/UniqueFd.h"
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -14,9 +16,7 @@ namespace {
 
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = RetryOnEintr([&] { return ::write(fd, data.data(), data.size()); });
         if (n <= 0)
             return false;
         data.remove_prefix(static_cast<std::size_t>(n));
@@ -51,24 +51,17 @@ void RemoveStaleTemporaries(const std::filesystem::path& path) {
 } // namespace
 
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
         return std::nullopt;
     std::string data;
     char buf[8192];
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int err = errno;
-            ::close(fd);
-            if (n < 0) {
-                errno = err;
-                return std::nullopt;
-            }
+        const ssize_t n = RetryOnEintr([&] { return ::read(fd.Get(), buf, sizeof buf); });
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
             return data;
-        }
         data.append(buf, static_cast<std::size_t>(n));
     }
 }
@@ -76,41 +69,35 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
 FileWriteLock::FileWriteLock(const std::filesystem::path& path)
     : lockPath_(Folder(path) / ("." + path.filename().string() + ".lock")) {
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        const int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd < 0)
+        UniqueFd fd(::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (!fd)
             return;
-        int rc;
-        do {
-            rc = ::flock(fd, LOCK_EX);
-        } while (rc != 0 && errno == EINTR);
+        const int rc = RetryOnEintr([&] { return ::flock(fd.Get(), LOCK_EX); });
         struct stat held {};
         struct stat named {};
-        if (rc == 0 && ::fstat(fd, &held) == 0 && ::stat(lockPath_.c_str(), &named) == 0 &&
+        if (rc == 0 && ::fstat(fd.Get(), &held) == 0 && ::stat(lockPath_.c_str(), &named) == 0 &&
             held.st_ino == named.st_ino && held.st_dev == named.st_dev) {
-            fd_ = fd;
+            fd_ = std::move(fd);
             return;
         }
-        ::close(fd);
     }
 }
 
 FileWriteLock::~FileWriteLock() {
-    if (fd_ >= 0) {
+    if (fd_)
         ::unlink(lockPath_.c_str());
-        ::close(fd_);
-    }
 }
 
 bool ReplaceFileLocked(const std::filesystem::path& path, std::string_view bytes) {
     RemoveStaleTemporaries(path);
     std::string tmp = (Folder(path) / (TempPrefix(path) + "XXXXXX")).string();
-    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::mkostemp(tmp.data(), O_CLOEXEC));
+    if (!fd)
         return false;
     struct stat old {};
     const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
+    bool ok = WriteAll(fd.Get(), bytes) && ::fchmod(fd.Get(), mode) == 0 && ::fsync(fd.Get()) == 0;
+    ok = (fd.Close() == 0) && ok;
     if (ok)
         ok = ::rename(tmp.c_str(), path.c_str()) == 0;
     if (!ok) {
@@ -120,11 +107,8 @@ bool ReplaceFileLocked(const std::filesystem::path& path, std::string_view bytes
         return false;
     }
     // Make the rename itself durable.
-    const int dirFd = ::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    if (const UniqueFd dir(::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir)
+        ::fsync(dir.Get());
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/UniqueFd.h"
+
 namespace zk::platform {
 
 // The whole content of a file; nothing when it cannot be opened or read
@@ -32,11 +34,11 @@ public:
     FileWriteLock& operator=(const FileWriteLock&) = delete;
 
     // False when the folder does not exist or cannot be written.
-    bool Held() const { return fd_ >= 0; }
+    bool Held() const { return static_cast<bool>(fd_); }
 
 private:
     std::filesystem::path lockPath_;
-    int fd_ = -1;
+    UniqueFd fd_;
 };
 
 // WriteFileAtomically for a caller that holds the file's FileWriteLock (for a

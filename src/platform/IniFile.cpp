@@ -149,6 +149,10 @@ bool IniFile::DeleteSection(std::string_view section) {
                   [&](IniText& text) { return text.EraseSection(TrimBlanks(section)); });
 }
 
+bool IniFile::Update(const std::function<bool(IniText&)>& edit) {
+    return Modify(path_, true, edit);
+}
+
 bool IniFile::Remove() {
     FileWriteLock lock(path_);
     if (::unlink(path_.c_str()) != 0 && errno != ENOENT)

@@ -2,11 +2,14 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zk::platform {
+
+class IniText;
 
 // Size of the text buffers that every INI read uses; a value is cut to one
 // character less.
@@ -44,6 +47,13 @@ public:
     bool CreateSection(std::string_view section);
     bool DeleteKey(std::string_view section, std::string_view key);
     bool DeleteSection(std::string_view section);
+    // A change that depends on what the file holds, such as a count and the
+    // entry it numbers: `edit` gets the whole text (empty for a missing file)
+    // and returns whether it changed it; a changed text replaces the file. The
+    // file's write lock is held from the read to the replace, so no other
+    // writer of the file comes in between. False when the file could not be
+    // locked, read or written.
+    bool Update(const std::function<bool(IniText&)>& edit);
     // Deletes the whole file; true when it is gone afterwards.
     bool Remove();
 

@@ -32,8 +32,6 @@ SingleInstance::SingleInstance(QString name, QObject* parent)
 SingleInstance::~SingleInstance() {
     if (server_)
         server_->close();
-    if (lockFd_ >= 0)
-        ::close(lockFd_);
 }
 
 QString SingleInstance::DefaultName() {
@@ -64,14 +62,15 @@ bool SingleInstance::TryActivateRunning(int timeoutMs) {
 // The lock file is held for the first instance's lifetime, like a named mutex:
 // the system releases it when the process ends, however it ends.
 bool SingleInstance::TryBecomeFirst() {
-    if (lockFd_ < 0) {
-        lockFd_ = ::open(lockPath_.toLocal8Bit().constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (lockFd_ < 0)
-            lockFd_ = ::open(lockPath_.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
-        if (lockFd_ < 0)
+    if (!lockFd_) {
+        const QByteArray path = lockPath_.toLocal8Bit();
+        lockFd_.Reset(::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (!lockFd_)
+            lockFd_.Reset(::open(path.constData(), O_RDONLY | O_CLOEXEC));
+        if (!lockFd_)
             return false;
     }
-    if (::flock(lockFd_, LOCK_EX | LOCK_NB) != 0)
+    if (::flock(lockFd_.Get(), LOCK_EX | LOCK_NB) != 0)
         return false;
     // Whatever socket is left under the name belongs to an instance that is gone.
     QLocalServer::removeServer(name_);
@@ -103,10 +102,7 @@ SingleInstance::Role SingleInstance::Start() {
     // An instance holds the lock but never answers: run rather than fail to
     // start at all, as when the named mutex cannot be created.
     DebugLine("single instance: the running instance does not answer");
-    if (lockFd_ >= 0) {
-        ::close(lockFd_);
-        lockFd_ = -1;
-    }
+    lockFd_.Reset();
     return Role::First;
 }
 

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+#include "platform/UniqueFd.h"
+
 class QLocalServer;
 class QLocalSocket;
 
@@ -53,7 +55,7 @@ private:
     QString name_;
     QString lockPath_;
     QLocalServer* server_ = nullptr;
-    int lockFd_ = -1;
+    UniqueFd lockFd_;
     std::function<void()> handler_;
 };
 

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <charconv>
 #include <fstream>
+#include <mutex>
+#include <optional>
 #include <set>
+#include <thread>
 
 #include "macros/MacroLibrary.h"
 #include "platform/IniFile.h"
@@ -40,6 +45,48 @@ protected:
     fs::path folder;
     MacroLibrary library;
 };
+
+// The shape of an index that only RewriteIndex({"r<round>", "s<round>"}) and
+// AppendName("a<n>") with rising n have written: one rewrite's two names, then
+// the names appended since, numbered without a gap.
+struct IndexShape {
+    int round = -1;
+    std::vector<int> appended;
+};
+
+int NumberAfter(const std::string& name, char prefix) {
+    int n = -1;
+    if (name.size() < 2 || name[0] != prefix)
+        return -1;
+    const auto end = name.data() + name.size();
+    const auto [ptr, ec] = std::from_chars(name.data() + 1, end, n);
+    return ec == std::errc() && ptr == end ? n : -1;
+}
+
+// Nothing for any other index: a lost rewrite, or a count and names mixed from
+// different writes (a missing name reads as "0").
+std::optional<IndexShape> ShapeOf(const std::vector<std::string>& names) {
+    IndexShape shape;
+    if (names.size() < 2)
+        return std::nullopt;
+    shape.round = NumberAfter(names[0], 'r');
+    if (shape.round < 0 || NumberAfter(names[1], 's') != shape.round)
+        return std::nullopt;
+    for (std::size_t i = 2; i < names.size(); ++i) {
+        const int n = NumberAfter(names[i], 'a');
+        if (n < 0 || (!shape.appended.empty() && n != shape.appended.back() + 1))
+            return std::nullopt;
+        shape.appended.push_back(n);
+    }
+    return shape;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const auto& name : names)
+        text += name + " ";
+    return text;
+}
 
 } // namespace
 
@@ -265,4 +312,60 @@ TEST_F(MacroLibraryTest, ButtonLabelsNameMacrosOfTheIndexOnly) {
     // The lookup follows later changes of the index.
     ASSERT_EQ(library.AppendName("Second"), MacroError::None);
     EXPECT_EQ(DisplayKeyOf(ButtonAction{0x70, 1, 2}, lookup).text, "Second");
+}
+
+TEST_F(MacroLibraryTest, ConcurrentAppendsAndRewritesOfTheIndexNeverTearIt) {
+    constexpr int kRounds = 100;
+    ASSERT_EQ(library.RewriteIndex({"r0", "s0"}), MacroError::None);
+
+    std::atomic<int> failures{0};
+    std::mutex firstBadMutex;
+    std::string firstBad;
+    const auto fail = [&](const std::string& what, const std::vector<std::string>& names) {
+        if (failures++ == 0) {
+            std::lock_guard lock(firstBadMutex);
+            firstBad = what + ": " + Joined(names);
+        }
+    };
+
+    // After its own write each thread reads the index back: the rewriter must
+    // find its latest list (nothing put an older index back), the appender its
+    // name last or a newer rewrite, and neither ever an index of another shape.
+    std::thread rewriter([&] {
+        for (int round = 1; round <= kRounds; ++round) {
+            const std::string r = std::to_string(round);
+            if (library.RewriteIndex({"r" + r, "s" + r}) != MacroError::None)
+                return fail("rewrite failed", {});
+            const auto names = library.ReadNames();
+            const auto shape = ShapeOf(names);
+            if (!shape || shape->round != round)
+                fail("after rewrite " + r, names);
+        }
+    });
+    std::thread appender([&] {
+        int lastRound = 0;
+        for (int n = 0; n < kRounds; ++n) {
+            if (library.AppendName("a" + std::to_string(n)) != MacroError::None)
+                return fail("append failed", {});
+            const auto names = library.ReadNames();
+            const auto shape = ShapeOf(names);
+            if (!shape || shape->round < lastRound ||
+                (!shape->appended.empty() && shape->appended.back() != n))
+                fail("after append " + std::to_string(n), names);
+            else
+                lastRound = shape->round;
+        }
+    });
+    rewriter.join();
+    appender.join();
+    EXPECT_EQ(failures.load(), 0) << firstBad;
+
+    // The last rewrite stays, with only the appends that came after it.
+    const auto names = library.ReadNames();
+    const auto shape = ShapeOf(names);
+    ASSERT_TRUE(shape) << Joined(names);
+    EXPECT_EQ(shape->round, kRounds);
+    EXPECT_TRUE(shape->appended.empty() || shape->appended.back() == kRounds - 1) << Joined(names);
+    EXPECT_EQ(IniFile(library.IndexPath()).Keys("MACRONAME").size(), names.size());
+    EXPECT_EQ(Listing(folder), (std::set<std::string>{std::string(kMouseIndexFile)}));
 }
