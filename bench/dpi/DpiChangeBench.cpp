@@ -7,10 +7,9 @@
 //   bench_dpi [changes]        (default 60; needs the staged skin and defaults)
 
 #include "emulator/Emulator.h"
-#include "profiles/ProfileStore.h"
-#include "protocol/DeviceChannel.h"
+#include "pages/mouse/DpiPage.h"
+#include "profiles/DeviceSession.h"
 #include "settings/SettingsFlush.h"
-#include "settings/pages/DpiPage.h"
 #include "ui/ResourceManager.h"
 #include "ui/WindowImplBase.h"
 
@@ -90,23 +89,26 @@ int main(int argc, char** argv) {
     }
     channel.connected = 1;
 
-    settings::MouseSettingsImage image;
-    image.capabilities.dpiMaxLevel = 100;
-    image.capabilities.dpiBase[0] = 100;
     profiles::StoreSeams seams;
     seams.moduleFolder = stage.toStdString() + "/";
-    profiles::MouseProfileStore store(image, seams);
+    profiles::MouseSession session(channel, seams);
+    settings::MouseSettingsImage& image = session.image;
+    profiles::MouseProfileStore& store = session.store;
+    image.capabilities.dpiMaxLevel = 100;
+    image.capabilities.dpiBase[0] = 100;
     if (store.InitialiseProfiles().names.empty() || store.LoadDeviceProfile(0) != 0) {
         std::fprintf(stderr, "no default profile in %s\n", seams.moduleFolder.c_str());
         return 2;
     }
 
-    settings::pages::MousePageDeps deps;
-    deps.image = &image;
-    deps.store = &store;
-    deps.channel = &channel;
+    // The page's colour and message services are not used by slider moves.
+    struct NoServices : pages::PageServices {
+        bool PickColour(QWidget*, std::uint32_t, std::uint32_t&) override { return false; }
+        void ShowMessage(std::string_view) override {}
+        void RefreshPages(pages::DeviceKind) override {}
+    } services;
     PageHost host;
-    settings::pages::DpiPage page(&host, deps);
+    pages::DpiPage page(&host, session, services);
     Clock::time_point notified{};
     host.onNotify = [&](ui::TNotifyUI& msg) {
         if (msg.Is(ui::DUI_MSGTYPE_VALUECHANGED))

@@ -7,6 +7,7 @@
 #include "app/windows/MsgWnd.h"
 #include "controls/Registration.h"
 #include "controls/TintedPicture.h"
+#include "device/DeviceIdentity.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/Log.h"
@@ -29,16 +30,18 @@ platform::IniFile MainIni() {
     return platform::IniFile(platform::GetDataFolder() + kMainIni);
 }
 
-// Identities written into the channels at "windowinit": vendor, product,
-// usage, usage page.
-struct ChannelIdentity {
-    std::uint16_t vendor, product, usage, usagePage;
+// The device of each channel, written into it at "windowinit": the first
+// product of the kind's configuration interface, the mouse's second product
+// on its own channel.
+struct ChannelDevice {
+    device::DeviceKind kind;
+    std::size_t product;
 };
-constexpr std::array<ChannelIdentity, kChannelCount> kIdentities = {{
-    {0x0C45, 0x6556, 0x0092, 0xFF1C}, // keyboard
-    {0x260D, 0x1138, 0x0092, 0xFF1C}, // mouse
-    {0x0C45, 0x5004, 0x0092, 0xFF1C}, // mousepad
-    {0x260D, 0x1099, 0x0092, 0xFF1C}, // mouse, second product ID
+constexpr std::array<ChannelDevice, kChannelCount> kChannelDevices = {{
+    {device::DeviceKind::Keyboard, 0},
+    {device::DeviceKind::Mouse, 0},
+    {device::DeviceKind::Mousepad, 0},
+    {device::DeviceKind::Mouse, 1},
 }};
 
 // Custom tags of the main layout that are sub-layouts; the tags
@@ -221,8 +224,9 @@ void CMainWnd::OnWindowInit() {
 
     // 4. Device identities; every channel starts disconnected.
     for (int i = 0; i < kChannelCount; ++i) {
-        const auto& id = kIdentities[i];
-        channels_[i].SetIdentity(id.vendor, id.product, id.usage, id.usagePage);
+        const auto& id = device::ConfigurationIdentity(kChannelDevices[i].kind);
+        channels_[i].SetIdentity(id.vendorId, id.productIds[kChannelDevices[i].product], id.usage,
+                                 id.usagePage);
     }
     // 5. A short pause before the language and the threads.
     QThread::msleep(kChannelSettle.count());
@@ -316,6 +320,8 @@ void CMainWnd::SelectBoundPage(ui::TNotifyUI& msg) {
 }
 
 void CMainWnd::RouteToPages(ui::TNotifyUI& msg) {
+    if (seams_.routeToPage)
+        seams_.routeToPage(msg);
     const auto it = pageHandlers_.find(msg.sType);
     if (it == pageHandlers_.end())
         return;
@@ -545,8 +551,6 @@ void CMainWnd::OnTimer(unsigned id) {
     case kTimerLightFlush:
         if (seams_.flushPendingWrites)
             seams_.flushPendingWrites(*this);
-        else
-            FlushLightWrites();
         break;
     case kTimerAnimation:
         if (seams_.advanceAnimation)
@@ -581,36 +585,6 @@ void CMainWnd::OnTimer(unsigned id) {
         break;
     default:
         break;
-    }
-}
-
-// Timer 2: at most one 56-byte write per kind and tick; the pending flag is
-// cleared whatever the write's result.
-void CMainWnd::FlushLightWrites() {
-    static constexpr ChannelIndex kChannelOf[kLightKinds] = {kChannelKeyboard, kChannelMouse,
-                                                             kChannelMousepad};
-    for (int kind = 0; kind < kLightKinds; ++kind) {
-        if (!lightPending_[kind].load())
-            continue;
-        std::array<std::uint8_t, kLightWriteBytes> buffer{};
-        std::size_t copied = 0;
-        if (seams_.liveRecord)
-            copied = seams_.liveRecord(static_cast<LightKind>(kind), buffer);
-        if (copied > 0)
-            channels_[kChannelOf[kind]].CmdWriteData(buffer, kLightWriteBytes, 0);
-        lightPending_[kind].store(false);
-
-        if (kind == kLightMouse && copied > 1) {
-            // The mouse light mode (settings byte 1) decides which colour
-            // controls apply.
-            QWidget* rgb = FindControl(QStringLiteral("RGB_Color_Edit_Layout"));
-            QWidget* cycle = FindControl(QStringLiteral("deng_7colorselect_layout"));
-            const std::uint8_t mode = buffer[1];
-            if (rgb)
-                rgb->setEnabled(mode != 1);
-            if (cycle && mode != 1)
-                cycle->setEnabled(mode != 3);
-        }
     }
 }
 

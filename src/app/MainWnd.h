@@ -17,7 +17,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -34,13 +33,9 @@ enum ChannelIndex : int {
     kChannelCount = 4,
 };
 
-// Device kinds of the light-write pending flags, in flush order.
-enum LightKind : int { kLightKeyboard = 0, kLightMouse = 1, kLightMousepad = 2, kLightKinds = 3 };
-
 inline constexpr int kMousePreviewCount = 20; // "ms_dkey_0" .. "ms_dkey_19"
 inline constexpr int kPadPreviewCount = 15;   // "mp_dkey_0" .. "mp_dkey_14"
 inline constexpr int kKeyboardKeyCount = 126; // "kb_key_0" .. "kb_key_125"
-inline constexpr std::size_t kLightWriteBytes = 56;
 
 // Where the later subsystems plug into the main window. Every member is
 // optional: an empty one does nothing, so the window runs with whatever
@@ -66,12 +61,11 @@ struct MainWndSeams {
     // watchers. A place without a body starts no thread.
     std::array<ThreadPlaces::Body, kStopEventCount + 1> threads;
 
-    // Timer 2: copies the live light record of a kind into the zeroed 56-byte
-    // buffer (keyboard and mousepad 21 bytes, mouse the 41-byte settings
-    // record); returns the number of bytes copied, 0 when there is no record.
-    std::function<std::size_t(LightKind, std::span<std::uint8_t, kLightWriteBytes>)> liveRecord;
-    // Timer 2, when set: the whole flush instead of the window's own (which
-    // uses liveRecord and the window's pending flags).
+    // Notifications for the pages: hands one to the page that claims its
+    // sender; true when that page acted on it. The type handlers added with
+    // AddPageHandler run after it.
+    std::function<bool(ui::TNotifyUI&)> routeToPage;
+    // Timer 2: the pending writes of the three kinds.
     WindowFn flushPendingWrites;
     // Timer 3: advance the light animation counters.
     std::function<void()> advanceAnimation;
@@ -139,11 +133,6 @@ public:
     // --- state ----------------------------------------------------------------
     protocol::DeviceChannel& Channel(ChannelIndex index) { return channels_[index]; }
     bool AnyDeviceConnected() const;
-    // Light-write pending flags, set by the pages, consumed by timer 2.
-    void SetLightPending(LightKind kind) { lightPending_[kind].store(true); }
-    bool IsLightPending(LightKind kind) const { return lightPending_[kind].load(); }
-    // Clears a pending flag; returns whether it was set.
-    bool TakeLightPending(LightKind kind) { return lightPending_[kind].exchange(false); }
     // The window's message box (see SetMessageBox); GUI thread.
     int ShowMessageBox(const QString& text, bool isKey) { return showMessage_(this, text, isKey); }
     ThreadPlaces& Threads() { return threads_; }
@@ -163,7 +152,6 @@ private:
     bool HandleCaptionClick(ui::TNotifyUI& msg);
     void ShowContextPanel(ui::TNotifyUI& msg);
     void OnTimer(unsigned id);
-    void FlushLightWrites();
     void OnActivation();
     void OnTray(ui::LPARAM mouseMessage);
     void ShowTrayMenu();
@@ -189,7 +177,6 @@ private:
     std::unique_ptr<ui::MenuWnd> trayMenu_;
     ui::TrayIcon tray_;
     std::array<protocol::DeviceChannel, kChannelCount> channels_;
-    std::array<std::atomic<bool>, kLightKinds> lightPending_{};
     HelpPanel help_;
     bool activationBoxOpen_ = false;
     bool trayBoxOpen_ = false;

@@ -1,13 +1,13 @@
 #include "app/Subsystems.h"
 
 #include "app/MainWnd.h"
-#include "device/Notification.h"
+#include "app/windows/PalletDialog.h"
+#include "connection/Notification.h"
 #include "emulator/Emulator.h"
 #include "macros/MacroLibrary.h"
 #include "platform/Log.h"
 #include "profiles/ProfileSaves.h"
 #include "settings/SettingsFlush.h"
-#include "settings/pages/MouseProfileApply.h"
 #include "ui/Controls.h"
 #include "ui/ResourceManager.h"
 
@@ -23,14 +23,18 @@
 namespace zk::app {
 
 // The detection threads and the main window agree on the message numbers.
-static_assert(device::kMsgActivate == kActivationMessage);
-static_assert(device::kMsgMouseReadAll == kMsgMouseReadAll);
-static_assert(device::kMsgMouseReread == kMsgMouseReread);
-static_assert(device::kMsgKeyboardReadAll == kMsgKeyboardReadAll);
-static_assert(device::kMsgKeyboardReread == kMsgKeyboardReread);
-static_assert(device::kMsgMouseRemoved == kMsgMouseRemoved);
-static_assert(device::kTimerRedraw == kTimerRedraw);
-static_assert(device::kTimerMouseRead == kTimerMouseRead);
+using connection::ControlChange;
+using connection::ControlOp;
+using device::DeviceKind;
+
+static_assert(connection::kMsgActivate == kActivationMessage);
+static_assert(connection::kMsgMouseReadAll == kMsgMouseReadAll);
+static_assert(connection::kMsgMouseReread == kMsgMouseReread);
+static_assert(connection::kMsgKeyboardReadAll == kMsgKeyboardReadAll);
+static_assert(connection::kMsgKeyboardReread == kMsgKeyboardReread);
+static_assert(connection::kMsgMouseRemoved == kMsgMouseRemoved);
+static_assert(connection::kTimerRedraw == kTimerRedraw);
+static_assert(connection::kTimerMouseRead == kTimerMouseRead);
 
 namespace {
 
@@ -45,7 +49,7 @@ std::string ProgramFolder() {
     return ui::ResourceManager::GetInstance().GetInstancePath().toStdString();
 }
 
-device::StopWait StopWaitOf(const ThreadParam& param) {
+connection::StopWait StopWaitOf(const ThreadParam& param) {
     return [stop = param.stop](std::chrono::milliseconds wait) { return stop->WaitFor(wait); };
 }
 
@@ -68,6 +72,19 @@ void FillSelector(QWidget* selector, const std::vector<std::string>& names, int 
     }
 }
 
+// How the main window shows each kind, for the detection threads.
+connection::PresentationNames MainWindowNames() {
+    using profiles::ProfileKind;
+    return {
+        {"ms_tab", "ms_tab_panel", "ms_deng_same_mode", "config_list",
+         [] { return profiles::MouseProfileStore::Index().Selected(ProfileKind::Device); }},
+        {"kb_tab", "kb_tab_panel", "kb_deng_same_mode", "kb_device_profile_combo",
+         [] { return profiles::KeyboardProfileStore::Index().Selected(ProfileKind::Device); }},
+        {"mp_tab", "", "mp_deng_same_mode", "mp_deng_profile_combo",
+         [] { return profiles::MousepadProfileStore::Index().Selected(ProfileKind::Light); }},
+    };
+}
+
 // A page of a stacked widget is shown by making it the current page; showing
 // or hiding it directly would lay it over or blank out the current one.
 bool IsStackedPage(const QWidget* control) {
@@ -78,7 +95,7 @@ bool IsStackedPage(const QWidget* control) {
 
 // --- the window's side of the worker threads ------------------------------------
 
-class Subsystems::WindowLink final : public device::MainWindowLink {
+class Subsystems::WindowLink final : public connection::MainWindowLink {
 public:
     WindowLink(CMainWnd& window, Subsystems& owner) : window_(window), owner_(owner) {}
 
@@ -93,7 +110,7 @@ public:
 
     // The changes wait in a queue of the link's own; one queued call to the
     // GUI thread drains it, in order.
-    void QueueControlChanges(std::vector<device::ControlChange> changes) override {
+    void QueueControlChanges(std::vector<ControlChange> changes) override {
         if (window_.IsClosing() || changes.empty())
             return;
         bool wake = false;
@@ -107,7 +124,7 @@ public:
             QMetaObject::invokeMethod(&owner_, "DrainControlChanges", Qt::QueuedConnection);
     }
 
-    std::vector<device::ControlChange> Take() {
+    std::vector<ControlChange> Take() {
         std::lock_guard lock(mutex_);
         return std::exchange(queued_, {});
     }
@@ -122,7 +139,7 @@ private:
     CMainWnd& window_;
     Subsystems& owner_;
     std::mutex mutex_;
-    std::vector<device::ControlChange> queued_;
+    std::vector<ControlChange> queued_;
 };
 
 // --- construction ---------------------------------------------------------------
@@ -137,58 +154,35 @@ Subsystems::Subsystems(CMainWnd& window, const AppOptions& options)
           return emulator::InstallEmulatedBus(emulated);
       }()
                                 : nullptr),
-      mouseStore_(mouseImage_,
-                  profiles::StoreSeams{[this](std::string_view key) { ShowMessageKey(key); },
-                                       {},
-                                       ProgramFolder()}),
-      keyboardStore_(keyboardImage_,
-                     profiles::StoreSeams{[this](std::string_view key) { ShowMessageKey(key); },
-                                          {},
-                                          ProgramFolder()}),
-      mousepadStore_(mousepadImage_,
-                     profiles::StoreSeams{[this](std::string_view key) { ShowMessageKey(key); },
-                                          {},
-                                          ProgramFolder()}),
-      saves_(profiles::BindTransferSaves(&mouseStore_, &keyboardStore_, &mousepadStore_,
-                                         [this](std::string_view key) { ShowMessageKey(key); })),
+      mouse_(window.Channel(kChannelMouse), StoreSeams()),
+      keyboard_(window.Channel(kChannelKeyboard), StoreSeams()),
+      mousepad_(window.Channel(kChannelMousepad), StoreSeams()),
+      saves_(profiles::BindTransferSaves(&mouse_.store, &keyboard_.store, &mousepad_.store,
+                                         [this](std::string_view key) { ShowMessage(key); })),
       preview_(lighting::LightPreviewBindings{
-          .mouseLight = mouseImage_.RecordBytes().data(),
-          .mousepadLight = mousepadImage_.LiveBytes().data(),
-          .keyboardLight = keyboardImage_.LiveBytes().data(),
-          .keyboardRecord = keyboardImage_.RecordBytes().data(),
+          .mouseLight = mouse_.image.RecordBytes().data(),
+          .mousepadLight = mousepad_.image.LiveBytes().data(),
+          .keyboardLight = keyboard_.image.LiveBytes().data(),
+          .keyboardRecord = keyboard_.image.RecordBytes().data(),
           .mouseConnected = &window.Channel(kChannelMouse).connected,
           .mousepadConnected = &window.Channel(kChannelMousepad).connected,
           .keyboardConnected = &window.Channel(kChannelKeyboard).connected,
           .mousePaused = &window.Channel(kChannelMouse).effectPause,
           .mousepadPaused = &window.Channel(kChannelMousepad).effectPause,
           .keyboardPaused = &window.Channel(kChannelKeyboard).effectPause,
-          .keyboardModel = &keyboardImage_.model,
+          .keyboardModel = &keyboard_.image.model,
           .keyOperationTab = &keyOperationTab_,
       }),
+      pages_(std::make_unique<pages::PageSet>(&window, pages::Sessions{mouse_, keyboard_, mousepad_},
+                                              *this)),
       channels_{&window.Channel(kChannelKeyboard), &window.Channel(kChannelMouse),
                 &window.Channel(kChannelMousepad)},
-      link_(std::make_unique<WindowLink>(window, *this)) {
+      names_(MainWindowNames()), link_(std::make_unique<WindowLink>(window, *this)) {
     setObjectName(kObjectName);
-    context_ = std::make_unique<PageContext>(PageContext{
-        MouseContext{mouseImage_, mouseStore_, window.Channel(kChannelMouse)},
-        KeyboardContext{keyboardImage_, keyboardStore_, window.Channel(kChannelKeyboard)},
-        MousepadContext{mousepadImage_, mousepadStore_, window.Channel(kChannelMousepad)},
-        preview_,
-        refresh_,
-        [this](std::string_view key) { ShowMessageKey(key); },
-    });
-    window.setProperty(kPageContextProperty, QVariant::fromValue<void*>(context_.get()));
-    mouseDeps_.image = &mouseImage_;
-    mouseDeps_.store = &mouseStore_;
-    mouseDeps_.channel = &window.Channel(kChannelMouse);
-    dpiPage_ = std::make_unique<settings::pages::DpiPage>(&window, mouseDeps_);
     InstallSeams();
-    InstallPages();
 }
 
-Subsystems::~Subsystems() {
-    window_.setProperty(kPageContextProperty, QVariant());
-}
+Subsystems::~Subsystems() = default;
 
 Subsystems* Subsystems::Of(const CMainWnd& window) {
     return window.findChild<Subsystems*>(kObjectName, Qt::FindDirectChildrenOnly);
@@ -198,8 +192,21 @@ emulator::EmulatedBus* Subsystems::Emulator() const {
     return emulator_ ? &emulator_->Bus() : nullptr;
 }
 
-void Subsystems::ShowMessageKey(std::string_view key) {
+profiles::StoreSeams Subsystems::StoreSeams() {
+    return profiles::StoreSeams{
+        [this](std::string_view key) { ShowMessage(key); }, {}, ProgramFolder()};
+}
+
+bool Subsystems::PickColour(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen) {
+    return PickColourAtCursor(parent, initial, chosen);
+}
+
+void Subsystems::ShowMessage(std::string_view key) {
     window_.ShowMessageBox(QString::fromUtf8(key.data(), static_cast<int>(key.size())), true);
+}
+
+void Subsystems::RefreshPages(pages::DeviceKind kind) {
+    pages_->Refresh(kind);
 }
 
 void Subsystems::InstallSeams() {
@@ -214,14 +221,14 @@ void Subsystems::InstallSeams() {
     };
 
     // Worker threads by place.
-    auto detection = [this](device::DeviceKind kind) {
+    auto detection = [this](DeviceKind kind) {
         return [this, kind](const ThreadParam& param) {
-            device::RunDetection(kind, channels_, *link_, StopWaitOf(param));
+            connection::RunDetection(kind, channels_, names_, *link_, StopWaitOf(param));
         };
     };
-    auto notifications = [this](device::DeviceKind kind) {
+    auto notifications = [this](DeviceKind kind) {
         return [this, kind](const ThreadParam& param) {
-            device::RunNotifications(kind, *link_, StopWaitOf(param));
+            connection::RunNotifications(kind, *link_, StopWaitOf(param));
         };
     };
     using Ticker = void (lighting::LightPreview::*)(lighting::TickerClock&);
@@ -231,11 +238,11 @@ void Subsystems::InstallSeams() {
             (preview_.*run)(clock);
         };
     };
-    seams.threads[kPlaceKeyboardDetection] = detection(device::DeviceKind::Keyboard);
-    seams.threads[kPlaceMouseDetection] = detection(device::DeviceKind::Mouse);
-    seams.threads[kPlaceMousepadDetection] = detection(device::DeviceKind::Mousepad);
-    seams.threads[kPlaceMouseNotifications] = notifications(device::DeviceKind::Mouse);
-    seams.threads[kPlaceKeyboardNotifications] = notifications(device::DeviceKind::Keyboard);
+    seams.threads[kPlaceKeyboardDetection] = detection(DeviceKind::Keyboard);
+    seams.threads[kPlaceMouseDetection] = detection(DeviceKind::Mouse);
+    seams.threads[kPlaceMousepadDetection] = detection(DeviceKind::Mousepad);
+    seams.threads[kPlaceMouseNotifications] = notifications(DeviceKind::Mouse);
+    seams.threads[kPlaceKeyboardNotifications] = notifications(DeviceKind::Keyboard);
     seams.threads[kPlaceKeyboardTicker] = ticker(&lighting::LightPreview::RunKeyboardTicker);
     seams.threads[kPlaceMouseTicker] = ticker(&lighting::LightPreview::RunMouseTicker);
     seams.threads[kPlaceMousepadTicker] = ticker(&lighting::LightPreview::RunMousepadTicker);
@@ -249,49 +256,37 @@ void Subsystems::InstallSeams() {
     };
 
     // Transfers, each followed by its refresh hooks.
-    seams.readAllMouseSettings = [this](CMainWnd& window) {
-        settings::ReadMouseAll(window.Channel(kChannelMouse), mouseImage_, saves_);
-        RefreshHooks::Run(refresh_.afterMouseRead);
+    seams.readAllMouseSettings = [this](CMainWnd&) {
+        settings::ReadMouseAll(mouse_.channel, mouse_.image, saves_);
+        RefreshPages(DeviceKind::Mouse);
     };
-    seams.rereadMouseRecord = [this](CMainWnd& window) {
-        settings::RereadMouseRecord(window.Channel(kChannelMouse), mouseImage_, saves_);
-        RefreshHooks::Run(refresh_.afterMouseRead);
+    seams.rereadMouseRecord = [this](CMainWnd&) {
+        settings::RereadMouseRecord(mouse_.channel, mouse_.image, saves_);
+        RefreshPages(DeviceKind::Mouse);
     };
-    seams.readKeyboardSettings = [this](CMainWnd& window) {
-        settings::ReadKeyboardAll(window.Channel(kChannelKeyboard), keyboardImage_, saves_);
-        RefreshHooks::Run(refresh_.afterKeyboardRead);
+    seams.readKeyboardSettings = [this](CMainWnd&) {
+        settings::ReadKeyboardAll(keyboard_.channel, keyboard_.image, saves_);
+        RefreshPages(DeviceKind::Keyboard);
     };
-    seams.rereadKeyboardLight = [this](CMainWnd& window) {
-        settings::RereadKeyboardLight(window.Channel(kChannelKeyboard), keyboardImage_, saves_);
-        RefreshHooks::Run(refresh_.afterKeyboardRead);
+    seams.rereadKeyboardLight = [this](CMainWnd&) {
+        settings::RereadKeyboardLight(keyboard_.channel, keyboard_.image, saves_);
+        RefreshPages(DeviceKind::Keyboard);
     };
-    seams.readMousepadSettings = [this](CMainWnd& window) {
-        settings::ReadMousepadAll(window.Channel(kChannelMousepad), mousepadImage_, saves_);
-        RefreshHooks::Run(refresh_.afterMousepadRead);
+    seams.readMousepadSettings = [this](CMainWnd&) {
+        settings::ReadMousepadAll(mousepad_.channel, mousepad_.image, saves_);
+        RefreshPages(DeviceKind::Mousepad);
     };
+    seams.routeToPage = [this](ui::TNotifyUI& msg) { return pages_->Route(msg); };
 
     // The keyboard picture shows no light while its key-operation tab is selected.
     window_.AddPageHandler(QString::fromLatin1(ui::DUI_MSGTYPE_SELECTCHANGED),
                            [this](CMainWnd&, ui::TNotifyUI&) { UpdateKeyOperationTab(); });
 }
 
-void Subsystems::InstallPages() {
-    refresh_.afterMouseRead.push_back([this] { dpiPage_->Refresh(); });
-    for (const char* type : {ui::DUI_MSGTYPE_VALUECHANGED, ui::DUI_MSGTYPE_MOVEVALUECHANGED,
-                             ui::DUI_MSGTYPE_SELECTCHANGED, ui::DUI_MSGTYPE_CLICK})
-        window_.AddPageHandler(QString::fromLatin1(type),
-                               [this](CMainWnd&, ui::TNotifyUI& msg) { dpiPage_->Notify(msg); });
-    window_.AddPageHandler(QString::fromLatin1(ui::DUI_MSGTYPE_ITEMSELECT),
-                           [this](CMainWnd& window, ui::TNotifyUI& msg) {
-                               settings::pages::HandleMouseDeviceSelect(msg, &window, mouseDeps_,
-                                                                        dpiPage_.get());
-                           });
-}
-
 // --- "windowinit" ---------------------------------------------------------------
 
 void Subsystems::InitKeyboardProfiles() {
-    const auto selectors = keyboardStore_.InitialiseProfiles();
+    const auto selectors = keyboard_.store.InitialiseProfiles();
     FillSelector(window_.FindControl(QStringLiteral("kb_device_profile_combo")),
                  selectors.device.names, kComboEntryHeight);
     FillSelector(window_.FindControl(QStringLiteral("kb_deng_profile_combo")),
@@ -304,30 +299,30 @@ void Subsystems::InitMouseProfiles() {
     // The cursor macro files that the cursor tab edits.
     macros::MacroLibrary::Mouse().EnsureCursorFiles(ProgramFolder());
 
-    const auto entries = mouseStore_.InitialiseProfiles();
+    const auto entries = mouse_.store.InitialiseProfiles();
     if (entries.names.empty())
         return;
     // The stored profile fills the image even where no list shows it; the
     // list's selection then applies it through the profile page.
-    mouseStore_.LoadDeviceProfile(entries.select);
+    mouse_.store.LoadDeviceProfile(entries.select);
     mouseProfileRow_ = entries.select;
     if (QWidget* list = window_.FindControl(QStringLiteral("config_list"))) {
         FillSelector(list, entries.names, kMouseRowHeight);
         ui::SelectItem(list, entries.select, true);
     } else {
-        RefreshHooks::Run(refresh_.afterMouseRead);
+        RefreshPages(DeviceKind::Mouse);
     }
 }
 
 void Subsystems::InitMousepadProfiles() {
-    const auto entries = mousepadStore_.InitialiseProfiles();
+    const auto entries = mousepad_.store.InitialiseProfiles();
     FillSelector(window_.FindControl(QStringLiteral("mp_deng_profile_combo")), entries.names,
                  kComboEntryHeight);
 }
 
 // --- control changes of the detection threads -------------------------------------
 
-void Subsystems::ApplyControlChanges(const std::vector<device::ControlChange>& changes) {
+void Subsystems::ApplyControlChanges(const std::vector<ControlChange>& changes) {
     if (window_.IsClosing())
         return;
     for (const auto& change : changes) {
@@ -335,40 +330,40 @@ void Subsystems::ApplyControlChanges(const std::vector<device::ControlChange>& c
                                ? nullptr
                                : window_.FindControl(QString::fromStdString(change.control));
         switch (change.op) {
-        case device::ControlOp::SetVisible:
+        case ControlOp::SetVisible:
             if (control && !IsStackedPage(control))
                 control->setVisible(change.value != 0);
             break;
-        case device::ControlOp::Select:
+        case ControlOp::Select:
             if (auto* option = qobject_cast<QAbstractButton*>(control))
                 ui::SetCheck(option, true, true);
             else if (control)
                 ui::SelectItem(control, change.value, true);
             break;
-        case device::ControlOp::SetFocus:
+        case ControlOp::SetFocus:
             if (control)
                 control->setFocus();
             break;
-        case device::ControlOp::SelectItem:
+        case ControlOp::SelectItem:
             if (control) {
                 ui::SelectItem(control, change.value, true);
             } else if (change.control == "config_list" && change.value != mouseProfileRow_) {
                 // No list to apply it: load the stored profile into the image.
-                mouseStore_.LoadDeviceProfile(change.value);
+                mouse_.store.LoadDeviceProfile(change.value);
                 mouseProfileRow_ = change.value;
-                RefreshHooks::Run(refresh_.afterMouseRead);
+                RefreshPages(DeviceKind::Mouse);
             }
             break;
-        case device::ControlOp::Update:
+        case ControlOp::Update:
             if (control)
                 control->update();
             break;
-        case device::ControlOp::ShowWindow:
+        case ControlOp::ShowWindow:
             window_.ShowWindow(change.value != 0);
             break;
-        case device::ControlOp::LoadKeyboardDeviceProfile:
-            keyboardImage_.model.store(device::KeyboardModel());
-            keyboardStore_.LoadDeviceProfile(change.value);
+        case ControlOp::LoadKeyboardDeviceProfile:
+            keyboard_.image.model.store(connection::KeyboardModel());
+            keyboard_.store.LoadDeviceProfile(change.value);
             break;
         }
     }
@@ -386,17 +381,9 @@ void Subsystems::UpdateKeyOperationTab() {
 // --- timer 2 ----------------------------------------------------------------------
 
 void Subsystems::FlushPendingWrites() {
-    // Flags set through the window count like the images' own.
-    if (window_.TakeLightPending(kLightKeyboard))
-        keyboardImage_.pending.store(true);
-    if (window_.TakeLightPending(kLightMouse))
-        mouseImage_.pending.store(true);
-    if (window_.TakeLightPending(kLightMousepad))
-        mousepadImage_.pending.store(true);
-
-    const auto outcome = settings::FlushPendingWrites(settings::FlushTargets{
-        &window_.Channel(kChannelKeyboard), &window_.Channel(kChannelMouse),
-        &window_.Channel(kChannelMousepad), &keyboardImage_, &mouseImage_, &mousepadImage_});
+    const auto outcome = settings::FlushPendingWrites(
+        settings::FlushTargets{&keyboard_.channel, &mouse_.channel, &mousepad_.channel,
+                               &keyboard_.image, &mouse_.image, &mousepad_.image});
     if (!outcome.mouseLayouts)
         return;
     if (QWidget* rgb = window_.FindControl(QStringLiteral("RGB_Color_Edit_Layout")))

@@ -1,9 +1,10 @@
 #pragma once
 
-// The owner of what the main window's subsystems share: the settings images
-// of the three device kinds, their profile stores, the light preview with its
-// picture controls and animation counters, the window's side of the detection
-// and notification threads, and (with --emulate) the emulated HID bus.
+// The owner of what the main window's subsystems share: the device sessions
+// of the three kinds (settings image, profile store, channel), the pages, the
+// light preview with its picture controls and animation counters, the
+// window's side of the detection and notification threads, and (with
+// --emulate) the emulated HID bus.
 //
 // WireSubsystems creates one for a window before the window is created; it is
 // a child of the window, so it lives until the window object is deleted, after
@@ -20,22 +21,21 @@
 //                         state of the mouse colour layouts
 //   timer 3               animation counters
 //   timer 10              the preview frame on the visible picture controls
-//   timers 8, 11, 12 and  the settings transfers, each followed by its
-//   0x901, 0x902, 0xB01,  refresh hooks (PageContext.h)
+//   timers 8, 11, 12 and  the settings transfers, each followed by the
+//   0x901, 0x902, 0xB01,  refresh of the kind's pages
 //   0xB02
-//   pages                 the DPI page and the apply of the mouse device
-//                         profile selected in "config_list"
+//   notifications         handed to the page that claims the sender
+//                         (pages/PageSet.cpp lists the pages)
 //
 // The detection threads' control changes are applied here on the GUI thread.
 
 #include "app/AppOptions.h"
-#include "app/PageContext.h"
+#include "connection/Detection.h"
 #include "controls/PreviewSet.h"
-#include "device/Detection.h"
 #include "lighting/AnimationCounters.h"
+#include "lighting/LightPreview.h"
+#include "pages/PageSet.h"
 #include "settings/SettingsTransfer.h"
-#include "settings/pages/DpiPage.h"
-#include "settings/pages/MousePageDeps.h"
 
 #include <QObject>
 
@@ -52,7 +52,7 @@ namespace zk::app {
 
 class CMainWnd;
 
-class Subsystems : public QObject {
+class Subsystems : public QObject, public pages::PageServices {
     Q_OBJECT
 public:
     Subsystems(CMainWnd& window, const AppOptions& options);
@@ -61,22 +61,28 @@ public:
     // The owner wired into `window`, or null.
     static Subsystems* Of(const CMainWnd& window);
 
-    PageContext& Context() { return *context_; }
-    RefreshHooks& Refresh() { return refresh_; }
-    settings::MouseSettingsImage& MouseImage() { return mouseImage_; }
-    settings::KeyboardImage& KeyboardImage() { return keyboardImage_; }
-    settings::MousepadImage& MousepadImage() { return mousepadImage_; }
+    profiles::MouseSession& Mouse() { return mouse_; }
+    profiles::KeyboardSession& Keyboard() { return keyboard_; }
+    profiles::MousepadSession& Mousepad() { return mousepad_; }
+    settings::MouseSettingsImage& MouseImage() { return mouse_.image; }
+    settings::KeyboardImage& KeyboardImage() { return keyboard_.image; }
+    settings::MousepadImage& MousepadImage() { return mousepad_.image; }
     lighting::LightPreview& Preview() { return preview_; }
     lighting::AnimationCounters& Counters() { return counters_; }
     controls::PreviewSet& Previews() { return previews_; }
-    settings::pages::DpiPage& DpiPage() { return *dpiPage_; }
+    pages::PageSet& Pages() { return *pages_; }
     // The emulated bus of --emulate, or null on real devices.
     emulator::EmulatedBus* Emulator() const;
     // The mouse device profile loaded without a "config_list" to select it.
     int MouseProfileRow() const { return mouseProfileRow_; }
 
     // Applies control changes of a worker thread (GUI thread).
-    void ApplyControlChanges(const std::vector<device::ControlChange>& changes);
+    void ApplyControlChanges(const std::vector<connection::ControlChange>& changes);
+
+    // What the pages need of the program (GUI thread).
+    bool PickColour(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen) override;
+    void ShowMessage(std::string_view key) override;
+    void RefreshPages(pages::DeviceKind kind) override;
 
 private:
     class WindowLink;
@@ -85,35 +91,28 @@ private:
     Q_INVOKABLE void DrainControlChanges();
 
     void InstallSeams();
-    void InstallPages();
     void InitKeyboardProfiles();
     void InitMouseProfiles();
     void InitMousepadProfiles();
     void FlushPendingWrites();
     void UpdateKeyOperationTab();
-    void ShowMessageKey(std::string_view key);
+    profiles::StoreSeams StoreSeams();
 
     CMainWnd& window_;
     // First member: the emulated bus stays installed until everything else
     // that may hold a device is gone.
     std::unique_ptr<emulator::EmulatorInstallation> emulator_;
-    settings::MouseSettingsImage mouseImage_;
-    settings::KeyboardImage keyboardImage_;
-    settings::MousepadImage mousepadImage_;
-    profiles::MouseProfileStore mouseStore_;
-    profiles::KeyboardProfileStore keyboardStore_;
-    profiles::MousepadProfileStore mousepadStore_;
+    profiles::MouseSession mouse_;
+    profiles::KeyboardSession keyboard_;
+    profiles::MousepadSession mousepad_;
     settings::TransferSaves saves_;
     std::atomic<bool> keyOperationTab_{false};
     lighting::LightPreview preview_;
     lighting::AnimationCounters counters_;
     controls::PreviewSet previews_;
-    RefreshHooks refresh_;
-    std::unique_ptr<PageContext> context_;
-    // The mouse pages.
-    settings::pages::MousePageDeps mouseDeps_;
-    std::unique_ptr<settings::pages::DpiPage> dpiPage_;
-    device::DeviceChannels channels_;
+    std::unique_ptr<pages::PageSet> pages_;
+    connection::DeviceChannels channels_;
+    connection::PresentationNames names_;
     std::unique_ptr<WindowLink> link_;
     int mouseProfileRow_ = -1;
 };

@@ -19,8 +19,8 @@ void WireSubsystems(CMainWnd& window, const AppOptions& options) {
     if (Subsystems::Of(window))
         return;
     new Subsystems(window, options);
-    // Not wired yet: the application watchers (thread places 10 to 14), the
-    // input hooks and the page handlers.
+    // Not wired yet: the application watchers (thread places 10 to 14) and
+    // the input hooks.
 }
 
 } // namespace zk::app

@@ -14,9 +14,9 @@ void RegisterControlClasses();
 // work, transfers, profile start-up) before the window is created: creates the
 // window's Subsystems owner (app/Subsystems.h), which with options.emulate
 // installs the emulated bus with the mouse, keyboard (model
-// options.keyboardModel) and mousepad plugged in. Pages find what they work on
-// through PageContextOf(window) (app/PageContext.h). A second call for the same
-// window changes nothing.
+// options.keyboardModel) and mousepad plugged in. The pages it creates
+// (pages/PageSet.cpp) receive the device sessions they work on. A second call
+// for the same window changes nothing.
 void WireSubsystems(CMainWnd& window, const AppOptions& options);
 
 } // namespace zk::app

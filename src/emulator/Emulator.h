@@ -6,6 +6,7 @@
 // changes are announced with the consumer usages 0x401 to 0x403. Each device runs its firmware
 // on its own thread; every public operation is thread-safe.
 
+#include "device/DeviceIdentity.h"
 #include "device/HidBackend.h"
 
 #include <array>
@@ -18,22 +19,22 @@
 
 namespace zk::emulator {
 
-enum class DeviceKind : uint8_t { Mouse, Keyboard, Mousepad };
+// The identities of the emulated devices are the real ones.
+using device::DeviceKind;
+inline constexpr uint16_t kMouseVendorId = device::kMouseVendorId;
+inline constexpr uint16_t kMouseProductId = device::kMouseProductId;
+inline constexpr uint16_t kMouseProductIdAlt = device::kMouseProductIdSecond;
+inline constexpr uint16_t kKeyboardVendorId = device::kKeyboardVendorId;
+inline constexpr uint16_t kKeyboardProductId = device::kKeyboardProductId;
+inline constexpr uint16_t kKeyboardProductIdAlt = device::kKeyboardProductIdAlt;
+inline constexpr uint16_t kKeyboardProductIdTkl = device::kKeyboardProductIdTkl;
+inline constexpr uint16_t kMousepadVendorId = device::kMousepadVendorId;
+inline constexpr uint16_t kMousepadProductId = device::kMousepadProductId;
 
-inline constexpr uint16_t kMouseVendorId = 0x260D;
-inline constexpr uint16_t kMouseProductId = 0x1138;
-inline constexpr uint16_t kMouseProductIdAlt = 0x1099;
-inline constexpr uint16_t kKeyboardVendorId = 0x0C45;
-inline constexpr uint16_t kKeyboardProductId = 0x6556;    // keyboard model 1
-inline constexpr uint16_t kKeyboardProductIdAlt = 0x0800; // keyboard model 0
-inline constexpr uint16_t kKeyboardProductIdTkl = 0x7200;
-inline constexpr uint16_t kMousepadVendorId = 0x0C45;
-inline constexpr uint16_t kMousepadProductId = 0x5004;
-
-inline constexpr uint16_t kConfigUsagePage = 0xFF1C;
-inline constexpr uint16_t kConfigUsage = 0x0092;
-inline constexpr uint16_t kNotifyUsagePage = 0x000C;
-inline constexpr uint16_t kNotifyUsage = 0x0001;
+inline constexpr uint16_t kConfigUsagePage = device::kConfigUsagePage;
+inline constexpr uint16_t kConfigUsage = device::kConfigUsage;
+inline constexpr uint16_t kNotifyUsagePage = device::kNotifyUsagePage;
+inline constexpr uint16_t kNotifyUsage = device::kNotifyUsage;
 inline constexpr uint8_t kConfigReportId = 0x04;
 inline constexpr uint8_t kNotifyReportId = 0x03;
 

@@ -4,13 +4,15 @@
 // grid, the orders and routes through it, the rings, the script and the maps
 // into the custom layers.
 
+#include "settings/LightLayout.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
 namespace zk::lighting {
 
-inline constexpr std::size_t kKeyboardKeyCount = 126;
+using settings::kKeyboardKeyCount;
 inline constexpr std::uint8_t kNoKey = 126; // an empty place of a table
 inline constexpr std::size_t kGridColumns = 23;
 inline constexpr std::size_t kGridRows = 6;
@@ -70,16 +72,13 @@ extern const std::array<std::array<std::uint8_t, kGridRows>, kGridColumns> kPuls
 // Starting phase of grid column k for the free pulse (computed per column).
 std::uint8_t FreePulsePhase(std::size_t column);
 
-// Custom layers: five layers of 126 entries of 3 bytes, starting at byte 68 of
-// the keyboard light record; byte 64 selects the layer.
-inline constexpr std::size_t kCustomLayerSelectOffset = 64;
-inline constexpr std::size_t kCustomPaintColourOffset = 65;
-inline constexpr std::size_t kCustomLayersOffset = 68;
-inline constexpr std::size_t kCustomLayerCount = 5;
-inline constexpr std::size_t kCustomLayerSize = kKeyboardKeyCount * 3;
-inline constexpr std::size_t kKeyboardLightRecordSize =
-    kCustomLayersOffset + kCustomLayerCount * kCustomLayerSize;
-static_assert(kKeyboardLightRecordSize == 1958);
+// Custom layers of the keyboard light record (settings/LightLayout.h).
+using settings::kCustomLayerCount;
+using settings::kCustomLayerSelectOffset;
+using settings::kCustomLayerSize;
+using settings::kCustomLayersOffset;
+using settings::kCustomPaintColourOffset;
+using settings::kKeyboardLightRecordSize;
 // Colour entry (model 0) and brightness byte (model 1) of each key within a
 // layer; kNoKey: the key is left as it is.
 extern const std::array<std::uint8_t, kKeyboardKeyCount> kColourMap;

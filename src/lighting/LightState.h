@@ -4,6 +4,7 @@
 // convention, and the counters that the previews share between threads.
 
 #include "lighting/LightTables.h"
+#include "settings/LightLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -13,20 +14,9 @@
 
 namespace zk::lighting {
 
-// Byte offsets of the live light settings; the same for the mouse settings
-// record and the 21-byte live light states of the keyboard and the mousepad.
-enum LightByte : std::size_t {
-    kLightMode = 1,
-    kLightBrightness = 2,
-    kLightSpeed = 3,
-    kLightDirection = 4,
-    kLightColourCycle = 5,
-    kLightRed = 6,
-    kLightGreen = 7,
-    kLightBlue = 8,
-    kLightStep = 9,
-};
-inline constexpr std::size_t kLiveLightStateSize = 21;
+// Byte offsets of the live light settings (settings/LightLayout.h).
+using enum settings::LightByte;
+using settings::kLiveLightStateSize;
 
 // The light settings of one frame.
 struct LightParams {

@@ -7,10 +7,9 @@
 // layers while the main thread changes them; every write to those bytes goes
 // through PutByte/CopyBytes (ImageBytes.h).
 
-#include "lighting/KeyboardTables.h"
-#include "lighting/LightState.h"
 #include "settings/DeviceCapabilities.h"
 #include "settings/ImageBytes.h"
+#include "settings/LightLayout.h"
 
 #include <array>
 #include <atomic>
@@ -38,16 +37,15 @@ struct LiveLightState {
     std::uint8_t value16[4];
     std::uint8_t byte20;
 };
-inline constexpr std::size_t kLiveLightStateSize = lighting::kLiveLightStateSize;
 static_assert(sizeof(LiveLightState) == kLiveLightStateSize);
-static_assert(offsetof(LiveLightState, lightMode) == lighting::kLightMode);
-static_assert(offsetof(LiveLightState, lightBrightness) == lighting::kLightBrightness);
-static_assert(offsetof(LiveLightState, lightSpeed) == lighting::kLightSpeed);
-static_assert(offsetof(LiveLightState, lightOption) == lighting::kLightDirection);
-static_assert(offsetof(LiveLightState, colourCycle) == lighting::kLightColourCycle);
-static_assert(offsetof(LiveLightState, lightRed) == lighting::kLightRed);
-static_assert(offsetof(LiveLightState, lightBlue) == lighting::kLightBlue);
-static_assert(offsetof(LiveLightState, previewStep) == lighting::kLightStep);
+static_assert(offsetof(LiveLightState, lightMode) == kLightMode);
+static_assert(offsetof(LiveLightState, lightBrightness) == kLightBrightness);
+static_assert(offsetof(LiveLightState, lightSpeed) == kLightSpeed);
+static_assert(offsetof(LiveLightState, lightOption) == kLightDirection);
+static_assert(offsetof(LiveLightState, colourCycle) == kLightColourCycle);
+static_assert(offsetof(LiveLightState, lightRed) == kLightRed);
+static_assert(offsetof(LiveLightState, lightBlue) == kLightBlue);
+static_assert(offsetof(LiveLightState, previewStep) == kLightStep);
 static_assert(offsetof(LiveLightState, value16) == 16);
 static_assert(offsetof(LiveLightState, byte20) == 20);
 using KeyboardLightState = LiveLightState;
@@ -65,13 +63,12 @@ struct KeyboardLightRecord {
     LightHeader header;
     std::uint8_t customLayer;     // selected custom layer, 0 to 4
     std::uint8_t customColour[3]; // custom paint colour, red, green, blue
-    std::uint8_t layers[lighting::kCustomLayerCount][lighting::kCustomLayerSize];
+    std::uint8_t layers[kCustomLayerCount][kCustomLayerSize];
 };
-inline constexpr std::size_t kKeyboardLightRecordSize = lighting::kKeyboardLightRecordSize;
 static_assert(sizeof(KeyboardLightRecord) == kKeyboardLightRecordSize);
-static_assert(offsetof(KeyboardLightRecord, customLayer) == lighting::kCustomLayerSelectOffset);
-static_assert(offsetof(KeyboardLightRecord, customColour) == lighting::kCustomPaintColourOffset);
-static_assert(offsetof(KeyboardLightRecord, layers) == lighting::kCustomLayersOffset);
+static_assert(offsetof(KeyboardLightRecord, customLayer) == kCustomLayerSelectOffset);
+static_assert(offsetof(KeyboardLightRecord, customColour) == kCustomPaintColourOffset);
+static_assert(offsetof(KeyboardLightRecord, layers) == kCustomLayersOffset);
 
 using MousepadLightRecord = LightHeader;
 inline constexpr std::size_t kMousepadLightRecordSize = 64;

@@ -218,54 +218,6 @@ TEST_F(MainWndTest, TimersFireByIdAndOneShotsStop) {
     EXPECT_FALSE(wnd_->HasTimer(zk::app::kTimerMouseRead));
 }
 
-TEST_F(MainWndTest, LightFlushSendsEachPendingKindOnceAndClearsItsFlag) {
-    std::vector<zk::app::LightKind> flushed;
-    std::uint8_t mouseMode = 3;
-    wnd_->Seams().liveRecord = [&](zk::app::LightKind kind,
-                                   std::span<std::uint8_t, zk::app::kLightWriteBytes> buf) {
-        flushed.push_back(kind);
-        for (std::size_t i = 0; i < buf.size(); ++i)
-            EXPECT_EQ(buf[i], 0) << "buffer starts zeroed";
-        if (kind != zk::app::kLightMouse)
-            return std::size_t{21};
-        buf[1] = mouseMode;
-        return std::size_t{41};
-    };
-    Open();
-    QWidget* root = wnd_->GetPaintManager().GetRoot();
-    auto* rgb = new QWidget(root);
-    rgb->setObjectName(QStringLiteral("RGB_Color_Edit_Layout"));
-    auto* cycle = new QWidget(root);
-    cycle->setObjectName(QStringLiteral("deng_7colorselect_layout"));
-
-    // No device: the writes fail, and the flags are cleared all the same.
-    wnd_->SetLightPending(zk::app::kLightMousepad);
-    wnd_->SetLightPending(zk::app::kLightMouse);
-    wnd_->SetLightPending(zk::app::kLightKeyboard);
-    ASSERT_TRUE(SpinUntil([&] { return flushed.size() >= 3; }, 2s));
-    Spin(250ms);
-    EXPECT_EQ(flushed,
-              (std::vector<zk::app::LightKind>{zk::app::kLightKeyboard, zk::app::kLightMouse,
-                                               zk::app::kLightMousepad}));
-    for (int k = 0; k < zk::app::kLightKinds; ++k)
-        EXPECT_FALSE(wnd_->IsLightPending(static_cast<zk::app::LightKind>(k)));
-    // Mode 3 (colour cycle) enables the colour editor and disables the cycle choice.
-    EXPECT_TRUE(rgb->isEnabled());
-    EXPECT_FALSE(cycle->isEnabled());
-
-    // Mode 1 disables the colour editor only; any other mode enables both.
-    mouseMode = 1;
-    wnd_->SetLightPending(zk::app::kLightMouse);
-    ASSERT_TRUE(SpinUntil([&] { return flushed.size() == 4; }, 2s));
-    EXPECT_FALSE(rgb->isEnabled());
-    EXPECT_FALSE(cycle->isEnabled());
-    mouseMode = 2;
-    wnd_->SetLightPending(zk::app::kLightMouse);
-    ASSERT_TRUE(SpinUntil([&] { return flushed.size() == 5; }, 2s));
-    EXPECT_TRUE(rgb->isEnabled());
-    EXPECT_TRUE(cycle->isEnabled());
-}
-
 TEST_F(MainWndTest, ClosingSetsEveryStopEventAndWaitsForTheThreads) {
     std::atomic<int> running{0};
     for (int p = 1; p <= zk::app::kThreadPlaceCount; ++p)

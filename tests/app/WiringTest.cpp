@@ -3,7 +3,6 @@
 
 #include "MainWndTestEnv.h"
 
-#include "app/PageContext.h"
 #include "app/Subsystems.h"
 #include "app/Wiring.h"
 #include "controls/TintedPicture.h"
@@ -16,6 +15,7 @@
 #include <QSlider>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 
@@ -134,12 +134,11 @@ TEST_F(WiringTest, StartFindsTheMouseReadsItHalfASecondLaterAndShowsTheWindow) {
         4);
     EXPECT_TRUE(boxes_.empty());
 
-    // The page context is reachable from the window and names the same objects.
-    zk::app::PageContext* ctx = zk::app::PageContextOf(*wnd_);
-    ASSERT_NE(ctx, nullptr);
-    EXPECT_EQ(&ctx->mouse.image, &image);
-    EXPECT_EQ(&ctx->mouse.channel, &wnd_->Channel(kChannelMouse));
-    EXPECT_EQ(&ctx->keyboard.image, &subsystems_->KeyboardImage());
+    // The device sessions name the window's channels.
+    EXPECT_EQ(&subsystems_->Mouse().image, &image);
+    EXPECT_EQ(&subsystems_->Mouse().channel, &wnd_->Channel(kChannelMouse));
+    EXPECT_EQ(&subsystems_->Keyboard().channel, &wnd_->Channel(kChannelKeyboard));
+    EXPECT_EQ(&subsystems_->Mousepad().channel, &wnd_->Channel(kChannelMousepad));
 }
 
 TEST_F(WiringTest, UnpluggingMovesToAnotherKindHidesWithTheLastAndReplugFindsItAgain) {
@@ -245,13 +244,69 @@ TEST_F(WiringTest, PendingRecordBecomesOneWriteWithinATick) {
     EXPECT_EQ(frame[8 + 17], level);
     EXPECT_FALSE(image.pending.load());
     EXPECT_EQ(mouse.Memory(emu::MemoryArea::Settings)[17], level);
+}
 
-    // A flag set through the window counts the same.
-    mouse.ClearRequestLog();
-    wnd_->SetLightPending(zk::app::kLightMouse);
-    ASSERT_TRUE(SpinUntil([&] { return mouse.RequestCount() >= 1; }, 1s));
+TEST_F(WiringTest, FlushSendsEachPendingKindOnceInOrderAndSetsTheColourLayouts) {
+    OpenEmulated();
+    WaitForMouseRead();
+    ASSERT_TRUE(SpinUntil(
+        [this] { return Connected(kChannelKeyboard) && Connected(kChannelMousepad); }, 3s));
+    Spin(700ms); // the keyboard and mousepad reads of timers 11 and 12
+    QWidget* rgb = wnd_->FindControl(QStringLiteral("RGB_Color_Edit_Layout"));
+    QWidget* cycle = wnd_->FindControl(QStringLiteral("deng_7colorselect_layout"));
+    if (!rgb) {
+        rgb = new QWidget(wnd_->GetPaintManager().GetRoot());
+        rgb->setObjectName(QStringLiteral("RGB_Color_Edit_Layout"));
+    }
+    if (!cycle) {
+        cycle = new QWidget(wnd_->GetPaintManager().GetRoot());
+        cycle->setObjectName(QStringLiteral("deng_7colorselect_layout"));
+    }
+    std::array<emu::EmulatedDevice*, 3> devices{bus_->Keyboard(), bus_->Mouse(), bus_->Mousepad()};
+    for (auto* device : devices)
+        device->ClearRequestLog();
+    auto& mouse = subsystems_->MouseImage();
+
+    // Mode 3 (colour cycle) enables the colour editor and disables the cycle choice.
+    mouse.SetRecordByte(1, 3);
+    subsystems_->MousepadImage().pending = true;
+    subsystems_->KeyboardImage().pending = true;
+    ASSERT_TRUE(SpinUntil(
+        [&] {
+            return std::all_of(devices.begin(), devices.end(),
+                               [](auto* d) { return d->RequestCount() >= 1; });
+        },
+        2s));
     Spin(250ms);
-    EXPECT_EQ(mouse.RequestCount(), 1u);
+    // One 56-byte write each, keyboard first, then the mouse, then the
+    // mousepad; the bytes after the live record are zero.
+    const std::array<std::size_t, 3> recordSizes{21, 41, 21};
+    std::vector<std::chrono::steady_clock::time_point> times;
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const auto log = devices[i]->RequestLog();
+        ASSERT_EQ(log.size(), 1u) << i;
+        EXPECT_EQ(log.front().frame[3], kCmdWriteData);
+        EXPECT_EQ(log.front().frame[4], 56);
+        for (std::size_t b = 8 + recordSizes[i]; b < 64; ++b)
+            EXPECT_EQ(log.front().frame[b], 0) << i << " byte " << b;
+        times.push_back(log.front().time);
+    }
+    EXPECT_TRUE(std::is_sorted(times.begin(), times.end()));
+    EXPECT_FALSE(mouse.pending.load());
+    EXPECT_FALSE(subsystems_->KeyboardImage().pending.load());
+    EXPECT_FALSE(subsystems_->MousepadImage().pending.load());
+    EXPECT_TRUE(rgb->isEnabled());
+    EXPECT_FALSE(cycle->isEnabled());
+
+    // Mode 1 disables the colour editor only; any other mode enables both.
+    mouse.SetRecordByte(1, 1);
+    ASSERT_TRUE(SpinUntil([&] { return !mouse.pending.load(); }, 1s));
+    EXPECT_FALSE(rgb->isEnabled());
+    EXPECT_FALSE(cycle->isEnabled());
+    mouse.SetRecordByte(1, 2);
+    ASSERT_TRUE(SpinUntil([&] { return !mouse.pending.load(); }, 1s));
+    EXPECT_TRUE(rgb->isEnabled());
+    EXPECT_TRUE(cycle->isEnabled());
 }
 
 TEST_F(WiringTest, DpiSliderChangeReachesTheMouseThroughTheFlush) {

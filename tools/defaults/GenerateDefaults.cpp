@@ -115,7 +115,7 @@ std::vector<std::uint8_t> MouseDeviceBody() {
 // Key position i reproduces row i of the keyboard key table.
 std::vector<std::uint8_t> KeyboardKeyBody() {
     std::vector<std::uint8_t> body(settings::kKeyTableSize, 0);
-    for (std::size_t i = 0; i < settings::kKeyboardKeyRows && i < lighting::kKeyboardKeyCount;
+    for (std::size_t i = 0; i < settings::kKeyboardKeyRows && i < settings::kKeyboardKeyCount;
          ++i) {
         const ButtonAction action = settings::KeyboardKeyTable[i].Action();
         body[i * 3] = action.type;
@@ -132,8 +132,8 @@ std::vector<std::uint8_t> KeyboardLightBody(int model) {
     record.customColour[0] = kAccent.red;
     record.customColour[1] = kAccent.green;
     record.customColour[2] = kAccent.blue;
-    for (std::size_t layer = 0; layer < lighting::kCustomLayerCount; ++layer) {
-        for (std::size_t key = 0; key < lighting::kKeyboardKeyCount; ++key) {
+    for (std::size_t layer = 0; layer < settings::kCustomLayerCount; ++layer) {
+        for (std::size_t key = 0; key < settings::kKeyboardKeyCount; ++key) {
             std::uint8_t* entry = &record.layers[layer][key * 3];
             if (model == 0) {
                 entry[0] = kLayerColours[layer].red;

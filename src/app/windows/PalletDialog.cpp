@@ -4,6 +4,7 @@
 #include "app/windows/Frameless.h"
 #include "ui/Controls.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -124,6 +125,14 @@ int CPalletDialog::Run(QWidget* parent, QPoint cursor) {
     if (!CreateAt(parent, cursor))
         return kResultClosed;
     return ShowModal();
+}
+
+bool PickColourAtCursor(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen) {
+    CPalletDialog dialog(initial);
+    if (dialog.Run(parent, QCursor::pos()) != CPalletDialog::kResultConfirmed)
+        return false;
+    chosen = dialog.GetChosenColor();
+    return true;
 }
 
 } // namespace zk::app

@@ -66,4 +66,8 @@ private:
     QWidget* cancelButton_ = nullptr;
 };
 
+// Runs the palette modally over `parent` at the cursor, starting at `initial`
+// (0xAARRGGBB); true with `chosen` set when the user confirmed a colour.
+bool PickColourAtCursor(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen);
+
 } // namespace zk::app

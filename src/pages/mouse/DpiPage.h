@@ -5,43 +5,33 @@
 // option that makes it the current stage ("DPI_check_n") and a colour button
 // ("DPI_btn_n"), and the button "DPI_set_btn" that shows or hides the panel
 // "DPI_setting". Everything the page shows lives in the settings record.
-//
-//   DpiPage page(window, deps);
-//   page.Refresh();                        // after reads, applies, defaults
-//   window's Notify: page.Notify(msg);     // true when the page handled it
 
-#include "settings/pages/MousePageDeps.h"
-#include "ui/Notify.h"
+#include "pages/Page.h"
 
 #include <QPointer>
-#include <QString>
 
-#include <cstdint>
-
-class QWidget;
-
-namespace zk::settings::pages {
+namespace zk::pages {
 
 // The stage (1 to 6) that a control name of this page ends in, with the
 // expected prefix ("DPI_slider_", ...); 0 when the name is not one of them.
 int StageOfControl(const QString& name, const QString& prefix);
 
 // 0xFFRRGGBB of a stage colour.
-std::uint32_t StageColourArgb(const MouseSettingsImage& image, int stage);
+std::uint32_t StageColourArgb(const settings::MouseSettingsImage& image, int stage);
 
-class DpiPage {
+class DpiPage final : public Page {
 public:
     // `window` holds the page's controls (anywhere below it).
-    DpiPage(QWidget* window, MousePageDeps& deps);
+    DpiPage(QWidget* window, profiles::MouseSession& session, PageServices& services);
 
+    DeviceKind Kind() const override { return DeviceKind::Mouse; }
+    bool Claims(const QString& controlName) const override;
     // The page from the settings record and the capability block; levels
     // above a non-zero dpiMaxLevel are corrected and the image marked pending.
-    void Refresh();
-
+    void Refresh() override;
     // Slider moves (while dragged and on release), stage selection, colour
-    // buttons and the details button. True when the notification was the
-    // page's.
-    bool Notify(ui::TNotifyUI& msg);
+    // buttons and the details button.
+    bool Notify(ui::TNotifyUI& msg) override;
 
 private:
     QWidget* Find(const QString& name) const;
@@ -50,9 +40,11 @@ private:
     void OnColourButton(int stage);
     void ToggleDetails();
     int Base() const;
+    void Save();
 
     QPointer<QWidget> window_;
-    MousePageDeps& deps_;
+    profiles::MouseSession& session_;
+    PageServices& services_;
 };
 
-} // namespace zk::settings::pages
+} // namespace zk::pages

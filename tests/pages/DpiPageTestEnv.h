@@ -6,11 +6,9 @@
 // flush running every 100 ms.
 
 #include "emulator/Emulator.h"
-#include "profiles/ProfileStore.h"
-#include "protocol/DeviceChannel.h"
-#include "settings/MouseSettingsImage.h"
-#include "settings/pages/DpiPage.h"
-#include "settings/pages/MousePageDeps.h"
+#include "pages/mouse/DpiPage.h"
+#include "pages/profiles/MouseDeviceProfiles.h"
+#include "profiles/DeviceSession.h"
 #include "support/TempDir.h"
 #include "ui/WindowImplBase.h"
 
@@ -23,6 +21,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace dpitest {
@@ -60,8 +60,25 @@ void MaybeScreenshot(QWidget* window, const QString& name);
 std::optional<std::array<std::uint8_t, zk::settings::kMouseSettingsRecordSize>>
 RecordOfProfileFile(const std::string& name);
 
+// The program's services for the pages of the test window: the real colour
+// palette, message keys recorded, refreshes of the mouse pages counted.
+class TestServices : public zk::pages::PageServices {
+public:
+    bool PickColour(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen) override;
+    void ShowMessage(std::string_view key) override { messages.emplace_back(key); }
+    void RefreshPages(zk::pages::DeviceKind kind) override {
+        if (kind == zk::pages::DeviceKind::Mouse && refresh)
+            refresh();
+    }
+
+    std::vector<std::string> messages;
+    std::function<void()> refresh;
+};
+
 class DpiPageTest : public ::testing::Test {
 protected:
+    DpiPageTest();
+
     void SetUp() override;
     void TearDown() override;
 
@@ -79,10 +96,12 @@ protected:
     std::unique_ptr<zk::emulator::EmulatorInstallation> installation_;
     zk::emulator::EmulatedDevice* mouse_ = nullptr;
     zk::protocol::DeviceChannel channel_;
-    zk::settings::MouseSettingsImage image_;
-    std::unique_ptr<zk::profiles::MouseProfileStore> store_;
-    zk::settings::pages::MousePageDeps deps_;
-    std::unique_ptr<zk::settings::pages::DpiPage> page_;
+    zk::profiles::MouseSession session_;
+    zk::settings::MouseSettingsImage& image_ = session_.image;
+    zk::profiles::MouseProfileStore* const store_ = &session_.store;
+    TestServices services_;
+    std::unique_ptr<zk::pages::DpiPage> page_;
+    std::unique_ptr<zk::pages::MouseDeviceProfiles> profiles_;
     std::unique_ptr<PageWindow> window_;
     QTimer flush_;
     // Notifications the page did not take.

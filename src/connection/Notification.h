@@ -18,33 +18,17 @@
 //       SendMessage should give up once the main window is closing, or the
 //       stop wait runs into its bound while this thread waits there.
 
-#include "device/DetectionLink.h"
+#include "connection/MainWindowLink.h"
 
-#include <array>
 #include <chrono>
 #include <cstdint>
-#include <string_view>
 
-namespace zk::device {
+namespace zk::connection {
 
 struct NotificationTiming {
     std::chrono::milliseconds readTimeout{500};
     std::chrono::milliseconds rescanPause{1000};
 };
-
-struct NotificationIdentity {
-    DeviceKind kind;
-    uint16_t vendorId;
-    std::array<uint16_t, 2> productIds; // 0 entries unused
-    uint16_t usagePage;
-    uint16_t usage;
-    std::string_view exitLine;
-
-    bool AcceptsProduct(uint16_t productId) const;
-};
-
-// The identity watched for a kind; nullptr for the mousepad, which has none.
-const NotificationIdentity* NotificationIdentityOf(DeviceKind kind);
 
 // Acts on one notification code of a kind: sends its message and waits for
 // it to be handled, or sets the reactive triggers; other codes do nothing.
@@ -53,4 +37,4 @@ void DispatchCode(DeviceKind kind, uint16_t code, MainWindowLink& link);
 void RunNotifications(DeviceKind kind, MainWindowLink& link, const StopWait& stop,
                       const NotificationTiming& timing = {});
 
-} // namespace zk::device
+} // namespace zk::connection

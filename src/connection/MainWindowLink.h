@@ -8,14 +8,16 @@
 // the GUI thread (the detection threads call them while holding a channel's
 // transaction lock).
 
+#include "device/DeviceIdentity.h"
+
 #include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace zk::device {
+namespace zk::connection {
 
-enum class DeviceKind { Mouse, Keyboard, Mousepad };
+using device::DeviceKind;
 
 // Private messages of the main window used here (wParam and lParam are 0).
 inline constexpr unsigned kMsgActivate = 0xC004;       // show the window if a device is there
@@ -65,4 +67,4 @@ public:
 // Waits at most `timeout` for the thread's stop event; true when it is set.
 using StopWait = std::function<bool(std::chrono::milliseconds)>;
 
-} // namespace zk::device
+} // namespace zk::connection

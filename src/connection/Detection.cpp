@@ -1,7 +1,5 @@
-#include "device/Detection.h"
+#include "connection/Detection.h"
 
-#include "platform/Folders.h"
-#include "platform/IniFile.h"
 #include "platform/Log.h"
 
 #include <atomic>
@@ -9,54 +7,25 @@
 #include <string>
 #include <thread>
 
-namespace zk::device {
+namespace zk::connection {
+
+using device::CHidDevice;
+using device::HidInterfaceInfo;
 
 namespace {
 
-constexpr uint16_t kConfigUsagePage = 0xFF1C;
-constexpr uint16_t kConfigUsage = 0x0092;
-
-constexpr std::array<KindIdentity, 3> kIdentities{{
-    {DeviceKind::Mouse,
-     0x260D,
-     {0x1138, 0x1099, 0},
-     kConfigUsagePage,
-     kConfigUsage,
-     "ms",
-     "ms_tab",
-     "ms_tab_panel",
-     "ms_deng_same_mode",
-     "config_list",
-     "msProfile.ini",
-     "PROFILEDEVICESELECT",
-     "鼠标设备侦测线程设定退出"},
-    {DeviceKind::Keyboard,
-     0x0C45,
-     {0x6556, 0x0800, 0x7200},
-     kConfigUsagePage,
-     kConfigUsage,
-     "kb",
-     "kb_tab",
-     "kb_tab_panel",
-     "kb_deng_same_mode",
-     "kb_device_profile_combo",
-     "kbProfile.ini",
-     "PROFILEDEVICESELECT",
-     "键盘设备侦测线程设定退出"},
-    {DeviceKind::Mousepad,
-     0x0C45,
-     {0x5004, 0, 0},
-     kConfigUsagePage,
-     kConfigUsage,
-     "mp",
-     "mp_tab",
-     "",
-     "mp_deng_same_mode",
-     "mp_deng_profile_combo",
-     "mpProfile.ini",
-     "PROFILEDENGSELECT",
-     "鼠标垫设备侦测线程设定退出"},
-}};
+// Diagnostic lines written when a kind's thread ends.
+std::string_view ExitLine(DeviceKind kind) {
+    switch (kind) {
+    case DeviceKind::Mouse:
+        return "鼠标设备侦测线程设定退出";
+    case DeviceKind::Keyboard:
+        return "键盘设备侦测线程设定退出";
+    case DeviceKind::Mousepad:
+        break;
+    }
+    return "鼠标垫设备侦测线程设定退出";
+}
 
 std::atomic<int> g_keyboardModel{0};
 
@@ -64,9 +33,8 @@ bool Connected(const protocol::DeviceChannel* channel) {
     return channel != nullptr && channel->IsConnected();
 }
 
-int ReadProfileSelection(const KindIdentity& id) {
-    const platform::IniFile ini(platform::GetProfileFolder(id.prefix) + std::string(id.profileIni));
-    return ini.ReadInt(id.profileSection, "select", "0");
+int StoredSelection(const KindPresentation& names) {
+    return names.storedSelection ? names.storedSelection() : 0;
 }
 
 ControlChange Change(ControlOp op, std::string_view control, int value = 0) {
@@ -75,10 +43,10 @@ ControlChange Change(ControlOp op, std::string_view control, int value = 0) {
 
 class Detector {
 public:
-    Detector(DeviceKind kind, const DeviceChannels& channels, MainWindowLink& link,
-             const DetectionTiming& timing)
-        : id_(IdentityOf(kind)), channels_(channels), channel_(*channels.Of(kind)), link_(link),
-          timing_(timing) {}
+    Detector(DeviceKind kind, const DeviceChannels& channels, const PresentationNames& names,
+             MainWindowLink& link, const DetectionTiming& timing)
+        : id_(device::ConfigurationIdentity(kind)), allNames_(names), names_(names.Of(kind)),
+          channels_(channels), channel_(*channels.Of(kind)), link_(link), timing_(timing) {}
 
     // One poll step under the transaction lock; returns the pause before the
     // next one.
@@ -112,7 +80,8 @@ private:
         if (CHidDevice::IsPresent(channel_.hid.devicePath)) {
             if (sameModeShown_ != static_cast<int>(anyOther)) {
                 sameModeShown_ = anyOther ? 1 : 0;
-                link_.QueueControlChanges({Change(ControlOp::SetVisible, id_.sameMode, anyOther)});
+                link_.QueueControlChanges(
+                    {Change(ControlOp::SetVisible, names_.sameMode, anyOther)});
             }
             return;
         }
@@ -120,7 +89,7 @@ private:
         // the next scan's open replaces it.
         channel_.MarkDisconnected();
         sameModeShown_ = -1;
-        std::vector<ControlChange> changes{Change(ControlOp::SetVisible, id_.tab, 0)};
+        std::vector<ControlChange> changes{Change(ControlOp::SetVisible, names_.tab, 0)};
         if (!anyOther) {
             if (id_.kind == DeviceKind::Mouse) {
                 link_.QueueControlChanges(std::move(changes));
@@ -134,21 +103,23 @@ private:
         switch (id_.kind) {
         case DeviceKind::Mouse:
             if (Connected(channels_.keyboard)) {
-                changes.push_back(Change(ControlOp::SetVisible, "kb_tab", 1));
-                changes.push_back(Change(ControlOp::Select, "kb_tab"));
-                changes.push_back(Change(ControlOp::SetFocus, "kb_tab"));
+                changes.push_back(Change(ControlOp::SetVisible, allNames_.keyboard.tab, 1));
+                changes.push_back(Change(ControlOp::Select, allNames_.keyboard.tab));
+                changes.push_back(Change(ControlOp::SetFocus, allNames_.keyboard.tab));
             } else {
-                changes.push_back(Change(ControlOp::Select, "mp_tab"));
-                changes.push_back(Change(ControlOp::SetFocus, "mp_tab"));
+                changes.push_back(Change(ControlOp::Select, allNames_.mousepad.tab));
+                changes.push_back(Change(ControlOp::SetFocus, allNames_.mousepad.tab));
             }
             break;
         case DeviceKind::Mousepad:
-            changes.push_back(
-                Change(ControlOp::Select, Connected(channels_.keyboard) ? "kb_tab" : "ms_tab"));
+            changes.push_back(Change(ControlOp::Select, Connected(channels_.keyboard)
+                                                            ? allNames_.keyboard.tab
+                                                            : allNames_.mouse.tab));
             break;
         case DeviceKind::Keyboard:
-            changes.push_back(
-                Change(ControlOp::Select, Connected(channels_.mouse) ? "ms_tab" : "mp_tab"));
+            changes.push_back(Change(ControlOp::Select, Connected(channels_.mouse)
+                                                            ? allNames_.mouse.tab
+                                                            : allNames_.mousepad.tab));
             break;
         }
         link_.QueueControlChanges(std::move(changes));
@@ -202,45 +173,49 @@ private:
         switch (id_.kind) {
         case DeviceKind::Mouse: {
             channel_.connected = 1;
-            const int select = ReadProfileSelection(id_);
-            link_.QueueControlChanges({Change(ControlOp::SelectItem, id_.profileControl, select)});
+            const int select = StoredSelection(names_);
+            link_.QueueControlChanges(
+                {Change(ControlOp::SelectItem, names_.profileControl, select)});
             link_.StartTimer(kTimerMouseRead, std::chrono::milliseconds(500));
-            link_.QueueControlChanges({Change(ControlOp::SetVisible, id_.tab, 1),
-                                       Change(ControlOp::Select, id_.tab),
-                                       Change(ControlOp::SetVisible, id_.tabPanel, 1)});
+            link_.QueueControlChanges({Change(ControlOp::SetVisible, names_.tab, 1),
+                                       Change(ControlOp::Select, names_.tab),
+                                       Change(ControlOp::SetVisible, names_.tabPanel, 1)});
             break;
         }
         case DeviceKind::Mousepad: {
             channel_.connected = 1;
-            const int select = ReadProfileSelection(id_);
-            link_.QueueControlChanges({Change(ControlOp::SetVisible, id_.tab, 1),
-                                       Change(ControlOp::Select, id_.tab),
-                                       Change(ControlOp::SelectItem, id_.profileControl, select),
-                                       Change(ControlOp::Update, id_.tab)});
+            const int select = StoredSelection(names_);
+            link_.QueueControlChanges({Change(ControlOp::SetVisible, names_.tab, 1),
+                                       Change(ControlOp::Select, names_.tab),
+                                       Change(ControlOp::SelectItem, names_.profileControl, select),
+                                       Change(ControlOp::Update, names_.tab)});
             link_.StartTimer(kTimerRedraw, std::chrono::milliseconds(100));
             break;
         }
         case DeviceKind::Keyboard: {
-            if (productId == 0x0800)
+            if (productId == device::kKeyboardProductIdAlt)
                 g_keyboardModel = 0;
-            else if (productId == 0x6556)
+            else if (productId == device::kKeyboardProductId)
                 g_keyboardModel = 1;
-            link_.QueueControlChanges(
-                {Change(ControlOp::SetVisible, id_.tab, 1), Change(ControlOp::Select, id_.tab)});
+            link_.QueueControlChanges({Change(ControlOp::SetVisible, names_.tab, 1),
+                                       Change(ControlOp::Select, names_.tab)});
             std::this_thread::sleep_for(timing_.keyboardConnectPause);
             channel_.connected = 1;
-            const int select = ReadProfileSelection(id_);
-            link_.QueueControlChanges({Change(ControlOp::LoadKeyboardDeviceProfile, "", select),
-                                       Change(ControlOp::SelectItem, id_.profileControl, select)});
+            const int select = StoredSelection(names_);
+            link_.QueueControlChanges(
+                {Change(ControlOp::LoadKeyboardDeviceProfile, "", select),
+                 Change(ControlOp::SelectItem, names_.profileControl, select)});
             link_.StartTimer(kTimerRedraw, std::chrono::milliseconds(100));
-            link_.QueueControlChanges({Change(ControlOp::SetVisible, id_.tabPanel, 1),
+            link_.QueueControlChanges({Change(ControlOp::SetVisible, names_.tabPanel, 1),
                                        Change(ControlOp::ShowWindow, "", 1)});
             break;
         }
         }
     }
 
-    const KindIdentity& id_;
+    const device::DeviceIdentity& id_;
+    const PresentationNames& allNames_;
+    const KindPresentation& names_;
     const DeviceChannels& channels_;
     protocol::DeviceChannel& channel_;
     MainWindowLink& link_;
@@ -264,34 +239,32 @@ protocol::DeviceChannel* DeviceChannels::Of(DeviceKind kind) const {
     return mousepad;
 }
 
-bool KindIdentity::AcceptsProduct(uint16_t productId) const {
-    for (uint16_t p : productIds)
-        if (p != 0 && p == productId)
-            return true;
-    return false;
+const KindPresentation& PresentationNames::Of(DeviceKind kind) const {
+    switch (kind) {
+    case DeviceKind::Mouse:
+        return mouse;
+    case DeviceKind::Keyboard:
+        return keyboard;
+    case DeviceKind::Mousepad:
+        break;
+    }
+    return mousepad;
 }
 
-const KindIdentity& IdentityOf(DeviceKind kind) {
-    for (const KindIdentity& id : kIdentities)
-        if (id.kind == kind)
-            return id;
-    return kIdentities[0];
-}
-
-void RunDetection(DeviceKind kind, const DeviceChannels& channels, MainWindowLink& link,
-                  const StopWait& stop, const DetectionTiming& timing) {
+void RunDetection(DeviceKind kind, const DeviceChannels& channels, const PresentationNames& names,
+                  MainWindowLink& link, const StopWait& stop, const DetectionTiming& timing) {
     if (channels.Of(kind) != nullptr) {
-        Detector detector(kind, channels, link, timing);
+        Detector detector(kind, channels, names, link, timing);
         while (!stop(std::chrono::milliseconds(1))) {
             if (stop(detector.Step()))
                 break;
         }
     }
-    platform::DebugLine(IdentityOf(kind).exitLine);
+    platform::DebugLine(ExitLine(kind));
 }
 
 int KeyboardModel() {
     return g_keyboardModel.load();
 }
 
-} // namespace zk::device
+} // namespace zk::connection

@@ -1,4 +1,4 @@
-#include "device/Detection.h"
+#include "connection/Detection.h"
 #include "RecordingLink.h"
 #include "emulator/Emulator.h"
 #include "platform/Folders.h"
@@ -11,7 +11,7 @@
 #include <memory>
 #include <thread>
 
-using namespace zk::device;
+using namespace zk::connection;
 using namespace std::chrono_literals;
 using zk::protocol::DeviceChannel;
 using zktest::RecordingLink;
@@ -27,6 +27,25 @@ DetectionTiming FastTiming() {
     return t;
 }
 
+// The main window's names of the three kinds, with the stored selections
+// read from the profile index files.
+int StoredSelection(const char* prefix, const char* section) {
+    return zk::platform::IniFile(zk::platform::GetProfileFolder(prefix) + prefix + "Profile.ini")
+        .ReadInt(section, "select", "0");
+}
+
+const PresentationNames& Names() {
+    static const PresentationNames names{
+        {"ms_tab", "ms_tab_panel", "ms_deng_same_mode", "config_list",
+         [] { return StoredSelection("ms", "PROFILEDEVICESELECT"); }},
+        {"kb_tab", "kb_tab_panel", "kb_deng_same_mode", "kb_device_profile_combo",
+         [] { return StoredSelection("kb", "PROFILEDEVICESELECT"); }},
+        {"mp_tab", "", "mp_deng_same_mode", "mp_deng_profile_combo",
+         [] { return StoredSelection("mp", "PROFILEDENGSELECT"); }},
+    };
+    return names;
+}
+
 // Three channels with their main-window identities, the detection threads
 // of the chosen kinds, and a recording main window.
 class Detection : public ::testing::Test {
@@ -39,8 +58,9 @@ protected:
     }
     void Start(std::initializer_list<DeviceKind> kinds) {
         for (DeviceKind kind : kinds)
-            threads_.emplace_back(
-                [this, kind] { RunDetection(kind, channels_, link_, stop_.Waiter(), timing_); });
+            threads_.emplace_back([this, kind] {
+                RunDetection(kind, channels_, Names(), link_, stop_.Waiter(), timing_);
+            });
     }
     void TearDown() override {
         stop_.Set();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/DetectionLink.h"
+#include "connection/MainWindowLink.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -13,13 +13,13 @@ namespace zktest {
 // The main window's side of the link, as a test sees it: every call is
 // recorded in order; a sent message runs `onSend` on the calling thread (as
 // the main window would run its handler while the sender waits).
-class RecordingLink : public zk::device::MainWindowLink {
+class RecordingLink : public zk::connection::MainWindowLink {
 public:
     enum class Kind { Post, Send, Change, Timer, Reactive };
     struct Event {
         Kind kind;
         unsigned number = 0; // message or timer id
-        zk::device::ControlChange change;
+        zk::connection::ControlChange change;
         std::chrono::steady_clock::time_point time;
     };
 
@@ -31,14 +31,14 @@ public:
         if (onSend)
             onSend(message);
     }
-    void QueueControlChanges(std::vector<zk::device::ControlChange> changes) override {
+    void QueueControlChanges(std::vector<zk::connection::ControlChange> changes) override {
         for (auto& c : changes)
             Add({Kind::Change, 0, std::move(c), Now()});
     }
     void StartTimer(unsigned id, std::chrono::milliseconds period) override {
         Add({Kind::Timer,
              id,
-             {zk::device::ControlOp::Update, "", static_cast<int>(period.count())},
+             {zk::connection::ControlOp::Update, "", static_cast<int>(period.count())},
              Now()});
     }
     void TriggerReactiveEffects() override { Add({Kind::Reactive, 0, {}, Now()}); }
@@ -55,7 +55,7 @@ public:
                 ++n;
         return n;
     }
-    bool HasChange(const zk::device::ControlChange& change) const {
+    bool HasChange(const zk::connection::ControlChange& change) const {
         std::lock_guard lock(mutex_);
         for (const auto& e : events_)
             if (e.kind == Kind::Change && e.change == change)
@@ -64,7 +64,7 @@ public:
     }
     // Waits until the change was asked for; false on time-out. Detection
     // queues its control changes after it marks the channel connected.
-    bool WaitForChange(const zk::device::ControlChange& change,
+    bool WaitForChange(const zk::connection::ControlChange& change,
                        std::chrono::milliseconds timeout) const {
         return WaitUntil(
             [&](const std::vector<Event>& events) {
@@ -115,7 +115,7 @@ public:
         std::unique_lock lock(mutex_);
         return cv_.wait_for(lock, timeout, [&] { return set_; });
     }
-    zk::device::StopWait Waiter() {
+    zk::connection::StopWait Waiter() {
         return [this](std::chrono::milliseconds t) { return Wait(t); };
     }
 

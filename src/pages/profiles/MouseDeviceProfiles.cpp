@@ -1,17 +1,15 @@
-#include "settings/pages/MouseProfileApply.h"
+#include "pages/profiles/MouseDeviceProfiles.h"
 
 #include "profiles/ApplyProfile.h"
-#include "settings/pages/DpiPage.h"
 #include "ui/Controls.h"
 #include "ui/NotifyHub.h"
-#include "ui/PaintManager.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QComboBox>
 #include <QListWidget>
 
-namespace zk::settings::pages {
+namespace zk::pages {
 
 namespace {
 
@@ -20,8 +18,11 @@ constexpr const char* kLightingSliders[] = {"slider_cl", "slider_hx", "slider_RG
                                             "slider_ls", "slider_cx", "slider_mc"};
 constexpr int kLightingSliderReset = 4;
 
+const QString kList = QStringLiteral("config_list");
+const QString kCombo = QStringLiteral("ms_device_profile_combo");
+
 QWidget* Find(QWidget* window, const char* name) {
-    return ui::PaintManager::FindSubControlByName(window, QString::fromLatin1(name));
+    return FindControl(window, QString::fromLatin1(name));
 }
 
 void SetSlider(QWidget* window, const char* name, int value) {
@@ -67,12 +68,22 @@ QString EntryName(QWidget* selector, int index) {
     return ui::GetItemText(selector, index);
 }
 
-int ApplyMouseDeviceProfile(QWidget* window, MousePageDeps& deps, DpiPage* dpi) {
+MouseDeviceProfiles::MouseDeviceProfiles(QWidget* window, profiles::MouseSession& session,
+                                         PageServices& services)
+    : window_(window), session_(session), services_(services) {}
+
+bool MouseDeviceProfiles::Claims(const QString& name) const {
+    return name.compare(kList, Qt::CaseInsensitive) == 0 ||
+           name.compare(kCombo, Qt::CaseInsensitive) == 0;
+}
+
+int MouseDeviceProfiles::Apply() {
+    QWidget* window = window_;
     QWidget* list = Find(window, "config_list");
     const int index = list ? ui::GetCurSel(list) : -1;
-    if (index < 0 || !deps.image)
+    if (index < 0)
         return profiles::kProfileMissing;
-    MouseSettingsImage& image = *deps.image;
+    settings::MouseSettingsImage& image = session_.image;
     ui::ProgramChangeGuard quiet;
 
     // The selector's display and the index file.
@@ -83,28 +94,20 @@ int ApplyMouseDeviceProfile(QWidget* window, MousePageDeps& deps, DpiPage* dpi) 
                                               profiles::ProfileKind::Device, index));
 
     // The profile into the image.
-    profiles::MouseDeviceLoad load;
-    if (deps.store)
-        load = profiles::LoadMouseDeviceForApply(*deps.store, image, index);
+    const profiles::MouseDeviceLoad load =
+        profiles::LoadMouseDeviceForApply(session_.store, image, index);
 
-    // Pointer speed, lighting sliders, DPI page.
+    // Pointer speed and lighting sliders, then every mouse page.
     SetSlider(window, "ms_point_speed_slider",
               profiles::PointerSliderOf(image.pointerSpeed.load()));
-    if (deps.startPointerSpeed)
-        deps.startPointerSpeed();
     for (const char* slider : kLightingSliders)
         SetSlider(window, slider, kLightingSliderReset);
-    if (dpi)
-        dpi->Refresh();
+    services_.RefreshPages(DeviceKind::Mouse);
 
     // The mouse takes the profile: its record at once and again through the
     // flush, then its buttons.
-    profiles::WriteAppliedRecord(image, deps.channel);
-    if (deps.markPending)
-        deps.markPending();
-    if (deps.refreshButtonNames)
-        deps.refreshButtonNames();
-    profiles::WriteAppliedButtons(load.buttons, deps.channel);
+    profiles::WriteAppliedRecord(image, &session_.channel);
+    profiles::WriteAppliedButtons(load.buttons, &session_.channel);
 
     // Pictures of the pointer page from the profile's name file.
     const auto pictures = profiles::PicturesOfNameFile(name.toStdString());
@@ -114,19 +117,17 @@ int ApplyMouseDeviceProfile(QWidget* window, MousePageDeps& deps, DpiPage* dpi) 
     return load.result;
 }
 
-bool HandleMouseDeviceSelect(ui::TNotifyUI& msg, QWidget* window, MousePageDeps& deps,
-                             DpiPage* dpi) {
-    if (msg.Is(ui::DUI_MSGTYPE_ITEMSELECT, QStringLiteral("config_list"))) {
-        if (QWidget* menu = Find(window, "menu_clicked"))
+bool MouseDeviceProfiles::Notify(ui::TNotifyUI& msg) {
+    if (!msg.Is(ui::DUI_MSGTYPE_ITEMSELECT))
+        return false;
+    if (msg.senderName.compare(kList, Qt::CaseInsensitive) == 0) {
+        if (QWidget* menu = Find(window_, "menu_clicked"))
             menu->setGeometry(0, 0, 0, 0);
-        ApplyMouseDeviceProfile(window, deps, dpi);
-        return true;
+    } else if (msg.senderName.compare(kCombo, Qt::CaseInsensitive) != 0) {
+        return false;
     }
-    if (msg.Is(ui::DUI_MSGTYPE_ITEMSELECT, QStringLiteral("ms_device_profile_combo"))) {
-        ApplyMouseDeviceProfile(window, deps, dpi);
-        return true;
-    }
-    return false;
+    Apply();
+    return true;
 }
 
-} // namespace zk::settings::pages
+} // namespace zk::pages

@@ -1,4 +1,4 @@
-#include "device/Notification.h"
+#include "connection/Notification.h"
 #include "RecordingLink.h"
 #include "emulator/Emulator.h"
 #include "protocol/DeviceChannel.h"
@@ -9,7 +9,7 @@
 #include <memory>
 #include <thread>
 
-using namespace zk::device;
+using namespace zk::connection;
 using namespace std::chrono_literals;
 using zk::protocol::Command;
 using zktest::RecordingLink;

@@ -7,7 +7,7 @@
 // is still present and, once it is gone, marks it disconnected and moves the
 // window to another connected kind or hides it.
 //
-//   RunDetection(kind, channels, link, stop [, timing])
+//   RunDetection(kind, channels, names, link, stop [, timing])
 //       the thread body; returns when `stop` reports the stop event set.
 //   KeyboardModel()
 //       0 for keyboard product 0x0800, 1 for 0x6556, unchanged for 0x7200.
@@ -16,15 +16,15 @@
 // for the GUI thread. The channels, the link and the timing must outlive the
 // thread.
 
-#include "device/DetectionLink.h"
+#include "connection/MainWindowLink.h"
 #include "protocol/DeviceChannel.h"
 
-#include <array>
 #include <chrono>
-#include <cstdint>
+#include <functional>
+#include <string>
 #include <string_view>
 
-namespace zk::device {
+namespace zk::connection {
 
 struct DeviceChannels {
     protocol::DeviceChannel* keyboard = nullptr;
@@ -34,27 +34,26 @@ struct DeviceChannels {
     protocol::DeviceChannel* Of(DeviceKind kind) const;
 };
 
-// Accepted identity of a kind's configuration interface, with the names of
-// its page controls and its profile index file.
-struct KindIdentity {
-    DeviceKind kind;
-    uint16_t vendorId;
-    std::array<uint16_t, 3> productIds; // 0 entries unused
-    uint16_t usagePage;
-    uint16_t usage;
-    std::string_view prefix;         // "ms", "kb", "mp"
-    std::string_view tab;            // tab option
-    std::string_view tabPanel;       // tab panel ("" when none)
-    std::string_view sameMode;       // same-mode control
-    std::string_view profileControl; // profile selector
-    std::string_view profileIni;     // index file in the kind's profile folder
-    std::string_view profileSection; // section holding `select`
-    std::string_view exitLine;       // diagnostic written when the thread ends
-
-    bool AcceptsProduct(uint16_t productId) const;
+// How the main window shows a kind: the names of its tab option, the tab's
+// panel ("" when none), its same-mode control and its profile selector, and
+// where the profile selected for the device is stored. The window hands them
+// in; detection itself knows no control or file names.
+struct KindPresentation {
+    std::string tab;
+    std::string tabPanel;
+    std::string sameMode;
+    std::string profileControl;
+    // The stored selection of the kind's device profile (a row of the selector).
+    std::function<int()> storedSelection;
 };
 
-const KindIdentity& IdentityOf(DeviceKind kind);
+struct PresentationNames {
+    KindPresentation mouse;
+    KindPresentation keyboard;
+    KindPresentation mousepad;
+
+    const KindPresentation& Of(DeviceKind kind) const;
+};
 
 struct DetectionTiming {
     std::chrono::milliseconds mousePoll{1000};
@@ -63,9 +62,9 @@ struct DetectionTiming {
     std::chrono::milliseconds keyboardConnectPause{100};
 };
 
-void RunDetection(DeviceKind kind, const DeviceChannels& channels, MainWindowLink& link,
-                  const StopWait& stop, const DetectionTiming& timing = {});
+void RunDetection(DeviceKind kind, const DeviceChannels& channels, const PresentationNames& names,
+                  MainWindowLink& link, const StopWait& stop, const DetectionTiming& timing = {});
 
 int KeyboardModel();
 
-} // namespace zk::device
+} // namespace zk::connection

@@ -1,6 +1,6 @@
 #include "DpiPageTestEnv.h"
 
-#include "settings/pages/DpiPage.h"
+#include "pages/mouse/DpiPage.h"
 #include "ui/Controls.h"
 
 #include <QAbstractButton>

@@ -1,4 +1,4 @@
-#include "device/Notification.h"
+#include "connection/Notification.h"
 
 #include "device/HidDevice.h"
 #include "platform/Log.h"
@@ -6,35 +6,25 @@
 #include <string>
 #include <vector>
 
-namespace zk::device {
+namespace zk::connection {
+
+using device::CHidDevice;
+using device::HidInterfaceInfo;
+using device::HidItem;
 
 namespace {
-
-constexpr uint16_t kNotifyUsagePage = 0x000C;
-constexpr uint16_t kNotifyUsage = 0x0001;
 
 constexpr uint16_t kCodeSettingsChanged = 0x401;
 constexpr uint16_t kCodeProfileChanged = 0x402;
 constexpr uint16_t kCodeReactive = 0x403;
 
-constexpr std::array<NotificationIdentity, 2> kIdentities{{
-    {DeviceKind::Mouse,
-     0x260D,
-     {0x1138, 0x1099},
-     kNotifyUsagePage,
-     kNotifyUsage,
-     "鼠标同步线程设定测试退出"},
-    {DeviceKind::Keyboard,
-     0x0C45,
-     {0x6556, 0},
-     kNotifyUsagePage,
-     kNotifyUsage,
-     "键盘同步线程设定退出"},
-}};
+std::string_view ExitLine(DeviceKind kind) {
+    return kind == DeviceKind::Mouse ? "鼠标同步线程设定测试退出" : "键盘同步线程设定退出";
+}
 
 // Scans for the notification interface and opens it in `hid`; false when it
 // is not there (or the interfaces cannot be listed).
-bool FindInterface(const NotificationIdentity& id, CHidDevice& hid, bool& listingFailed) {
+bool FindInterface(const device::DeviceIdentity& id, CHidDevice& hid, bool& listingFailed) {
     if (hid.EnumeratePaths() == 0) {
         if (!listingFailed)
             platform::DebugLine("HID interface listing failed; notifications retry");
@@ -86,20 +76,6 @@ void FreePaths(CHidDevice& hid) {
 
 } // namespace
 
-bool NotificationIdentity::AcceptsProduct(uint16_t productId) const {
-    for (uint16_t p : productIds)
-        if (p != 0 && p == productId)
-            return true;
-    return false;
-}
-
-const NotificationIdentity* NotificationIdentityOf(DeviceKind kind) {
-    for (const NotificationIdentity& id : kIdentities)
-        if (id.kind == kind)
-            return &id;
-    return nullptr;
-}
-
 void DispatchCode(DeviceKind kind, uint16_t code, MainWindowLink& link) {
     if (kind == DeviceKind::Mouse) {
         if (code == kCodeSettingsChanged)
@@ -118,7 +94,8 @@ void DispatchCode(DeviceKind kind, uint16_t code, MainWindowLink& link) {
 
 void RunNotifications(DeviceKind kind, MainWindowLink& link, const StopWait& stop,
                       const NotificationTiming& timing) {
-    const NotificationIdentity* id = NotificationIdentityOf(kind);
+    const device::DeviceIdentity* id =
+        device::FindIdentity(kind, device::InterfaceRole::Notification);
     if (id == nullptr)
         return;
     CHidDevice hid;
@@ -158,7 +135,7 @@ void RunNotifications(DeviceKind kind, MainWindowLink& link, const StopWait& sto
         if (stopped || stop(timing.rescanPause))
             break;
     }
-    platform::DebugLine(id->exitLine);
+    platform::DebugLine(ExitLine(kind));
 }
 
-} // namespace zk::device
+} // namespace zk::connection

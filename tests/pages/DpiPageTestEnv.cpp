@@ -1,9 +1,9 @@
 #include "DpiPageTestEnv.h"
 
+#include "app/windows/PalletDialog.h"
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileIndex.h"
 #include "settings/SettingsFlush.h"
-#include "settings/pages/MouseProfileApply.h"
 #include "ui/ResourceManager.h"
 
 #include <QApplication>
@@ -27,6 +27,12 @@ namespace {
 QString StageDir() {
     const char* stage = std::getenv("ZK_STAGE_DIR");
     return stage ? QString::fromUtf8(stage) : QString();
+}
+
+profiles::StoreSeams StagedStoreSeams() {
+    profiles::StoreSeams seams;
+    seams.moduleFolder = StageDir().toStdString() + "/";
+    return seams;
 }
 
 void UseStagedSkin() {
@@ -118,6 +124,12 @@ RecordOfProfileFile(const std::string& name) {
     return record;
 }
 
+bool TestServices::PickColour(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen) {
+    return app::PickColourAtCursor(parent, initial, chosen);
+}
+
+DpiPageTest::DpiPageTest() : session_(channel_, StagedStoreSeams()) {}
+
 void DpiPageTest::SetUp() {
     UseStagedSkin();
     emulator::EmulatorOptions options;
@@ -134,27 +146,23 @@ void DpiPageTest::SetUp() {
     ASSERT_EQ(channel_.hid.Open(), 1);
     channel_.connected = 1;
 
-    profiles::StoreSeams seams;
-    seams.moduleFolder = StageDir().toStdString() + "/";
-    store_ = std::make_unique<profiles::MouseProfileStore>(image_, seams);
     const auto entries = store_->InitialiseProfiles();
-    ASSERT_TRUE(entries.created) << "no factory default file in " << seams.moduleFolder;
+    ASSERT_TRUE(entries.created) << "no factory default file in " << StageDir().toStdString();
     ASSERT_EQ(store_->LoadDeviceProfile(0), profiles::kProfileRead);
 
-    deps_.image = &image_;
-    deps_.store = store_.get();
-    deps_.channel = &channel_;
     window_ = std::make_unique<PageWindow>([this](ui::TNotifyUI& msg) {
-        if (page_ && page_->Notify(msg))
-            return;
-        if (settings::pages::HandleMouseDeviceSelect(msg, window_.get(), deps_, page_.get()))
-            return;
+        for (pages::Page* page :
+             {static_cast<pages::Page*>(page_.get()), static_cast<pages::Page*>(profiles_.get())})
+            if (page && page->Claims(msg.senderName) && page->Notify(msg))
+                return;
         if (otherNotify_)
             otherNotify_(msg);
     });
     ASSERT_TRUE(window_->Create(nullptr, QStringLiteral("DPI"), ui::WindowStyle::Frame,
                                 QRect(0, 0, 640, 480)));
-    page_ = std::make_unique<settings::pages::DpiPage>(window_.get(), deps_);
+    page_ = std::make_unique<pages::DpiPage>(window_.get(), session_, services_);
+    profiles_ = std::make_unique<pages::MouseDeviceProfiles>(window_.get(), session_, services_);
+    services_.refresh = [this] { page_->Refresh(); };
     window_->ShowWindow(true);
     SpinUntil([this] { return window_->isVisible(); });
 
@@ -172,6 +180,7 @@ void DpiPageTest::SetUp() {
 
 void DpiPageTest::TearDown() {
     flush_.stop();
+    profiles_.reset();
     page_.reset();
     if (window_ && window_->IsWindow()) {
         window_->Close();

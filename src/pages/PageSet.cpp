@@ -1,0 +1,29 @@
+#include "pages/PageSet.h"
+
+#include "pages/mouse/DpiPage.h"
+#include "pages/profiles/MouseDeviceProfiles.h"
+
+namespace zk::pages {
+
+PageSet::PageSet(QWidget* window, const Sessions& sessions, PageServices& services) {
+    // One line per page, in routing order.
+    pages_.push_back(std::make_unique<DpiPage>(window, sessions.mouse, services));
+    pages_.push_back(std::make_unique<MouseDeviceProfiles>(window, sessions.mouse, services));
+}
+
+PageSet::~PageSet() = default;
+
+bool PageSet::Route(ui::TNotifyUI& msg) {
+    for (const auto& page : pages_)
+        if (page->Claims(msg.senderName))
+            return page->Notify(msg);
+    return false;
+}
+
+void PageSet::Refresh(DeviceKind kind) {
+    for (const auto& page : pages_)
+        if (page->Kind() == kind)
+            page->Refresh();
+}
+
+} // namespace zk::pages
