@@ -149,9 +149,8 @@ private:
             hid.devicePath = paths[i];
             if (hid.Open() == 0)
                 continue;
-            if (hid.attributes.vendorId == id_.vendorId &&
-                id_.AcceptsProduct(hid.attributes.productId) &&
-                hid.caps.usagePage == id_.usagePage && hid.caps.usage == id_.usage) {
+            if (id_.Matches(hid.attributes.vendorId, hid.attributes.productId, hid.caps.usagePage,
+                            hid.caps.usage)) {
                 Connect(hid.attributes.productId);
                 break;
             }
@@ -228,27 +227,11 @@ private:
 } // namespace
 
 protocol::DeviceChannel* DeviceChannels::Of(DeviceKind kind) const {
-    switch (kind) {
-    case DeviceKind::Mouse:
-        return mouse;
-    case DeviceKind::Keyboard:
-        return keyboard;
-    case DeviceKind::Mousepad:
-        break;
-    }
-    return mousepad;
+    return device::OfKind(kind, mouse, keyboard, mousepad);
 }
 
 const KindPresentation& PresentationNames::Of(DeviceKind kind) const {
-    switch (kind) {
-    case DeviceKind::Mouse:
-        return mouse;
-    case DeviceKind::Keyboard:
-        return keyboard;
-    case DeviceKind::Mousepad:
-        break;
-    }
-    return mousepad;
+    return device::OfKind(kind, mouse, keyboard, mousepad);
 }
 
 void RunDetection(DeviceKind kind, const DeviceChannels& channels, const PresentationNames& names,

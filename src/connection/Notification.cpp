@@ -45,8 +45,8 @@ bool FindInterface(const device::DeviceIdentity& id, CHidDevice& hid, bool& list
         hid.devicePath = paths[i];
         if (hid.Open() == 0)
             continue;
-        if (hid.attributes.vendorId == id.vendorId && id.AcceptsProduct(hid.attributes.productId) &&
-            hid.caps.usagePage == id.usagePage && hid.caps.usage == id.usage)
+        if (id.Matches(hid.attributes.vendorId, hid.attributes.productId, hid.caps.usagePage,
+                       hid.caps.usage))
             return true;
         hid.Close();
     }

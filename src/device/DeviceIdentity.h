@@ -45,6 +45,11 @@ struct DeviceIdentity {
                 return true;
         return false;
     }
+    // True for an opened interface of this identity.
+    constexpr bool Matches(std::uint16_t vendor, std::uint16_t product, std::uint16_t page,
+                           std::uint16_t use) const {
+        return vendor == vendorId && AcceptsProduct(product) && page == usagePage && use == usage;
+    }
 };
 
 inline constexpr std::array<DeviceIdentity, 5> kDeviceIdentities{{
@@ -92,6 +97,19 @@ constexpr const DeviceIdentity* FindIdentity(DeviceKind kind, InterfaceRole role
 // The configuration interface of a kind (every kind has one).
 constexpr const DeviceIdentity& ConfigurationIdentity(DeviceKind kind) {
     return *FindIdentity(kind, InterfaceRole::Configuration);
+}
+
+// The one of three things that belongs to `kind`.
+template <class T> constexpr T& OfKind(DeviceKind kind, T& mouse, T& keyboard, T& mousepad) {
+    switch (kind) {
+    case DeviceKind::Mouse:
+        return mouse;
+    case DeviceKind::Keyboard:
+        return keyboard;
+    case DeviceKind::Mousepad:
+        break;
+    }
+    return mousepad;
 }
 
 } // namespace zk::device
