@@ -118,38 +118,64 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+namespace {
+
+std::string DecodeUtf16Le(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    auto unit = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])) |
+               (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8);
+    };
+    std::size_t i = 0;
+    while (i + 1 < bytes.size()) {
+        std::uint32_t u = unit(i);
+        i += 2;
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            if (i + 1 < bytes.size()) {
+                const std::uint32_t lo = unit(i);
+                if (lo >= 0xDC00 && lo <= 0xDFFF) {
+                    i += 2;
+                    AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
+                    continue;
+                }
+            }
+            u = 0xFFFD;
+        } else if (u >= 0xDC00 && u <= 0xDFFF) {
+            u = 0xFFFD;
+        }
+        AppendUtf8(out, u);
+    }
+    return out;
+}
+
+// UTF-16LE written without a byte-order mark: an INI file always holds ASCII
+// brackets, keys and line breaks, which then show as a byte and a zero. Text
+// in UTF-8 never holds a zero byte.
+bool LooksLikeUtf16Le(std::string_view bytes) {
+    if (bytes.size() < 2 || bytes.size() % 2 != 0)
+        return false;
+    const std::size_t units = std::min<std::size_t>(bytes.size() / 2, 512);
+    std::size_t asciiUnits = 0;
+    for (std::size_t u = 0; u < units; ++u) {
+        const char lo = bytes[2 * u];
+        const char hi = bytes[2 * u + 1];
+        if (lo == 0 && hi == 0)
+            return false;
+        if (lo != 0 && hi == 0)
+            ++asciiUnits;
+    }
+    return asciiUnits * 2 >= units;
+}
+
+} // namespace
+
 std::string DecodeIniBytes(std::string_view bytes, bool* hadUtf8Bom) {
     if (hadUtf8Bom)
         *hadUtf8Bom = false;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        std::string out;
-        out.reserve(bytes.size());
-        std::size_t i = 2;
-        auto unit = [&](std::size_t at) {
-            return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])) |
-                   (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8);
-        };
-        while (i + 1 < bytes.size()) {
-            std::uint32_t u = unit(i);
-            i += 2;
-            if (u >= 0xD800 && u <= 0xDBFF) {
-                if (i + 1 < bytes.size()) {
-                    const std::uint32_t lo = unit(i);
-                    if (lo >= 0xDC00 && lo <= 0xDFFF) {
-                        i += 2;
-                        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
-                        continue;
-                    }
-                }
-                u = 0xFFFD;
-            } else if (u >= 0xDC00 && u <= 0xDFFF) {
-                u = 0xFFFD;
-            }
-            AppendUtf8(out, u);
-        }
-        return out;
-    }
+        static_cast<unsigned char>(bytes[1]) == 0xFE)
+        return DecodeUtf16Le(bytes.substr(2));
     if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
         static_cast<unsigned char>(bytes[1]) == 0xBB &&
         static_cast<unsigned char>(bytes[2]) == 0xBF) {
@@ -157,6 +183,8 @@ std::string DecodeIniBytes(std::string_view bytes, bool* hadUtf8Bom) {
             *hadUtf8Bom = true;
         return std::string(bytes.substr(3));
     }
+    if (LooksLikeUtf16Le(bytes))
+        return DecodeUtf16Le(bytes);
     return std::string(bytes);
 }
 

@@ -14,8 +14,9 @@
 namespace zk::platform {
 
 // Raw file bytes to UTF-8 text: a UTF-16LE byte-order mark selects UTF-16LE
-// (unpaired surrogates become U+FFFD); a UTF-8 mark is dropped; anything else
-// is taken as it stands.
+// (unpaired surrogates become U+FFFD); a UTF-8 mark is dropped; UTF-16LE
+// without a mark is recognised by its ASCII characters (a byte, then a zero);
+// anything else is taken as it stands.
 std::string DecodeIniBytes(std::string_view bytes, bool* hadUtf8Bom = nullptr);
 
 // At most maxChars characters of text, never splitting a UTF-8 sequence; a

@@ -228,6 +228,19 @@ TEST(IniFile, ReadsUtf16AndUtf8BomFiles) {
     // An unpaired surrogate becomes U+FFFD rather than breaking the text.
     WriteRaw(u16, Utf16Le(u"[A]\nk=") + std::string("\x00\xD8", 2) + Utf16Le(u"x\n").substr(2));
     EXPECT_EQ(a.Read("A", "k"), "\xEF\xBF\xBDx");
+
+    // UTF-16LE without its mark reads the same, and a write replaces the whole
+    // file with UTF-8 instead of adding to bytes it did not understand.
+    const auto bare = dir / "bare.ini";
+    WriteRaw(bare, Utf16Le(u"[PROFILE]\r\nNAME=\u4E2D\u6587\r\nCOUNT=3\r\n").substr(2));
+    IniFile c(bare);
+    EXPECT_EQ(c.Read("PROFILE", "NAME"), "\xE4\xB8\xAD\xE6\x96\x87");
+    EXPECT_EQ(c.ReadInt("PROFILE", "COUNT"), 3);
+    ASSERT_TRUE(c.Write("PROFILE", "COUNT", "5"));
+    const std::string written = ReadRaw(bare);
+    EXPECT_EQ(written.find('\0'), std::string::npos);
+    EXPECT_EQ(c.Read("PROFILE", "NAME"), "\xE4\xB8\xAD\xE6\x96\x87");
+    EXPECT_EQ(c.ReadInt("PROFILE", "COUNT"), 5);
 }
 
 TEST(IniFile, ConcurrentWritersOfDifferentKeysLoseNothing) {
