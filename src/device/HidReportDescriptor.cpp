@@ -62,7 +62,6 @@ enum class LocalTag : uint8_t {
 };
 
 // Data bits of an Input, Output or Feature item.
-constexpr uint32_t kMainConstant = 0x01u;
 constexpr uint32_t kMainVariable = 0x02u;
 constexpr uint32_t kMainRelative = 0x04u;
 constexpr uint32_t kMainNullState = 0x40u;
@@ -428,8 +427,10 @@ bool Parser::Field(HidReportType type, uint32_t bits) {
     if (!top_)
         return true; // a field outside any collection carries nothing we can name
     tlcIds_[t].back().push_back(global_.reportId);
-    if ((bits & kMainConstant) || fieldBits == 0 || local_.usages.empty())
-        return true; // padding
+    // Padding is a field without a usage. A constant field that names a usage
+    // is a capability like any other (it reports a fixed value).
+    if (fieldBits == 0 || local_.usages.empty())
+        return true;
 
     const FieldLayout layout = Layout(t, bits, start, fieldOrdinal_++);
     const std::vector<Piece> pieces = layout.variable ? VariablePieces() : ArrayPieces();

@@ -483,3 +483,20 @@ TEST(HidDescriptorMalformed, ReportIdTakesTheFirstByteOnlyWhenUsed) {
     EXPECT_EQ(c.valueCaps[1][1].usageMin, 0x20);
     EXPECT_EQ(c.valueCaps[1][1].BytePosition(), 3);
 }
+
+TEST(HidDescriptorReports, ConstantFieldsCountWithAUsageAndPadWithout) {
+    // Vendor collection: a constant feature byte that names usage 0x30, then a
+    // constant input byte with no usage (padding) and a data input byte.
+    const std::vector<uint8_t> d = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15, 0x00,
+                                    0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x01, 0x09, 0x30,
+                                    0xB1, 0x03, 0x81, 0x03, 0x09, 0x31, 0x81, 0x02, 0xC0};
+    const HidPreparsedData p = ParseOk(d);
+    ASSERT_EQ(p.collections.size(), 1u);
+    const auto& caps = p.collections[0].caps;
+    EXPECT_EQ(caps.numberFeatureValueCaps, 1);
+    EXPECT_EQ(caps.featureReportByteLength, 2);
+    EXPECT_EQ(caps.numberInputValueCaps, 1); // the padding byte is no capability
+    EXPECT_EQ(caps.inputReportByteLength, 3);
+    ASSERT_EQ(p.collections[0].valueCaps[2].size(), 1u);
+    EXPECT_EQ(p.collections[0].valueCaps[2][0].usageMin, 0x30);
+}
