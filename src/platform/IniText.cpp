@@ -118,6 +118,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool LessNoCase(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return Lower(x) < Lower(y); });
+}
+
 namespace {
 
 std::string DecodeUtf16Le(std::string_view bytes) {

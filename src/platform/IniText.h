@@ -23,7 +23,10 @@ std::string DecodeIniBytes(std::string_view bytes, bool* hadUtf8Bom = nullptr);
 // byte that starts no valid sequence counts as one character.
 std::string CutToChars(std::string_view text, std::size_t maxChars);
 
+// Comparisons of ASCII letters without regard to case, as names of sections,
+// keys and files are compared.
 bool EqualsNoCase(std::string_view a, std::string_view b);
+bool LessNoCase(std::string_view a, std::string_view b);
 std::string_view TrimBlanks(std::string_view text);
 
 class IniText {

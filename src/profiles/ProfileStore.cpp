@@ -3,6 +3,9 @@
 #include "platform/Folders.h"
 #include "platform/Log.h"
 
+#include "platform/IniText.h"
+
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -45,10 +48,53 @@ void Show(const StoreSeams& seams, std::string_view key) {
         seams.showMessage(key);
 }
 
-// One selector's initialisation: the names of the index when it counts any;
-// otherwise "profile1" from the default file (`defaultBody` bytes of it) with
-// a fresh header and `tag`. The count is written last, so an interrupted
-// first run starts over.
+// The profiles whose files are in the kind's folder: the usable stems of the
+// files with `extension` (matched without regard to case), one per name
+// without regard to case, in alphabetical order, at most kMaxProfiles.
+std::vector<std::string> ProfilesOnDisk(DeviceKind kind, std::string_view extension) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(ProfileFolder(kind), ec)) {
+        if (!entry.is_regular_file(ec))
+            continue;
+        const std::string file = entry.path().filename().string();
+        if (file.size() <= extension.size() ||
+            !platform::EqualsNoCase(std::string_view(file).substr(file.size() - extension.size()),
+                                    extension))
+            continue;
+        std::string stem = file.substr(0, file.size() - extension.size());
+        if (!ProfileNameProblem(stem))
+            names.push_back(std::move(stem));
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return platform::LessNoCase(a, b);
+    });
+    names.erase(std::unique(names.begin(), names.end(),
+                            [](const std::string& a, const std::string& b) {
+                                return platform::EqualsNoCase(a, b);
+                            }),
+                names.end());
+    if (names.size() > static_cast<std::size_t>(kMaxProfiles))
+        names.resize(kMaxProfiles);
+    return names;
+}
+
+// Lists `names` in the index, none linked, the first selected; the count last.
+void WriteIndex(ProfileIndex& index, ProfileKind kind, const std::vector<std::string>& names) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        index.SetName(kind, static_cast<int>(i), names[i]);
+        index.SetLinked(kind, static_cast<int>(i), false);
+    }
+    index.SetSelected(kind, 0);
+    index.SetCount(kind, static_cast<int>(names.size()));
+}
+
+// One selector's initialisation: the names of the index when it counts any
+// (at most kMaxProfiles); else, when the folder holds profile files of the
+// kind, an index rebuilt from them (a lost or damaged index never costs the
+// user a profile); else "profile1" from the default file (`defaultBody`
+// bytes of it) with a fresh header and `tag`. The count is written last, so an
+// interrupted first run starts over.
 SelectorEntries InitialiseSelector(ProfileIndex index, ProfileKind kind, const StoreSeams& seams,
                                    const std::optional<std::filesystem::path>& defaultFile,
                                    std::size_t defaultBody, std::string_view extension,
@@ -56,8 +102,15 @@ SelectorEntries InitialiseSelector(ProfileIndex index, ProfileKind kind, const S
     SelectorEntries entries;
     const int count = index.Count(kind);
     if (count > 0) {
-        for (int i = 0; i < count; ++i)
+        const int listed = std::min(count, kMaxProfiles);
+        for (int i = 0; i < listed; ++i)
             entries.names.push_back(index.Name(kind, i));
+        if (count > listed)
+            index.SetCount(kind, listed);
+    } else if (auto onDisk = ProfilesOnDisk(index.Kind(), extension); !onDisk.empty()) {
+        platform::DebugLine("profile index rebuilt from the profile files");
+        WriteIndex(index, kind, onDisk);
+        entries.names = std::move(onDisk);
     } else {
         std::vector<std::uint8_t> body(defaultBody, 0);
         const int result = defaultFile ? ReadProfileFile(*defaultFile, body) : kProfileMissing;
@@ -70,10 +123,7 @@ SelectorEntries InitialiseSelector(ProfileIndex index, ProfileKind kind, const S
         WriteBody(ProfileFilePath(index.Kind(), kFirstProfileName, extension), body, tag);
         entries.names.emplace_back(kFirstProfileName);
         entries.created = true;
-        index.SetName(kind, 0, kFirstProfileName);
-        index.SetLinked(kind, 0, false);
-        index.SetSelected(kind, 0);
-        index.SetCount(kind, static_cast<int>(entries.names.size()));
+        WriteIndex(index, kind, entries.names);
     }
     entries.select = index.Selected(kind);
     return entries;

@@ -33,6 +33,9 @@ inline constexpr std::string_view kDebugProfileMalformed = "配置文件格式�
 
 inline constexpr std::string_view kFirstProfileName = "profile1";
 
+// The most profiles a selector lists; an index that counts more lists these.
+inline constexpr int kMaxProfiles = 27;
+
 // Extensions: key profiles are read as ".PRO" and written as ".pro" (names
 // match without regard to case).
 inline constexpr std::string_view kDeviceExtension = ".config";

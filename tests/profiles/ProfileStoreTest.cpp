@@ -3,6 +3,7 @@
 #include "emulator/Emulator.h"
 #include "platform/FileIo.h"
 #include "platform/Folders.h"
+#include "platform/IniFile.h"
 #include "protocol/DeviceChannel.h"
 #include "settings/SettingsTransfer.h"
 #include "support/TempDir.h"
@@ -100,13 +101,52 @@ TEST_F(Store, MouseFirstRunCreatesProfile1AndADeletedIndexCreatesItAgain) {
     EXPECT_EQ(later.names, (std::vector<std::string>{"profile1", "work"}));
     EXPECT_EQ(later.select, 1);
 
-    // Without the index, "profile1" comes back from the default file.
-    std::ofstream(profile1, std::ios::trunc) << "edited";
+    // Without the index and without profile files, "profile1" comes back
+    // from the default file.
+    fs::remove(profile1);
     fs::remove(Folder(DeviceKind::Mouse) / "msProfile.ini");
     const SelectorEntries again = store.InitialiseProfiles();
     EXPECT_TRUE(again.created);
     EXPECT_EQ(again.names, std::vector<std::string>{"profile1"});
     EXPECT_EQ(Body(profile1), Body(StageFolder() + "msdevicedefault.config"));
+}
+
+TEST_F(Store, AMissingOrDamagedIndexIsRebuiltFromTheProfileFilesWithoutOverwritingThem) {
+    MouseProfileStore store(*mouse, Seams());
+    ASSERT_TRUE(store.InitialiseProfiles().created);
+    const fs::path folder = Folder(DeviceKind::Mouse);
+    const fs::path profile1 = folder / "profile1.config";
+    fs::copy_file(profile1, folder / "Work.config");
+    std::ofstream(profile1, std::ios::trunc) << "the user's own";
+    for (const char* count : {"", "0", "-5", "abc"}) {
+        SCOPED_TRACE(count);
+        auto index = MouseProfileStore::Index();
+        if (*count)
+            ASSERT_TRUE(zk::platform::IniFile(folder / "msProfile.ini")
+                            .Write("PROFILEDEVICECOUNT", "count", count));
+        else
+            fs::remove(folder / "msProfile.ini");
+        const SelectorEntries entries = store.InitialiseProfiles();
+        EXPECT_FALSE(entries.created);
+        EXPECT_EQ(entries.names, (std::vector<std::string>{"profile1", "Work"}));
+        EXPECT_EQ(zk::platform::ReadWholeFile(profile1), "the user's own");
+        EXPECT_EQ(index.Count(ProfileKind::Device), 2);
+        EXPECT_EQ(index.Name(ProfileKind::Device, 1), "Work");
+    }
+}
+
+TEST_F(Store, AnIndexCountingMoreThanASelectorHoldsListsItsFirstProfiles) {
+    MouseProfileStore store(*mouse, Seams());
+    ASSERT_TRUE(store.InitialiseProfiles().created);
+    auto index = MouseProfileStore::Index();
+    for (int i = 1; i < 40; ++i)
+        index.SetName(ProfileKind::Device, i, "p" + std::to_string(i));
+    ASSERT_TRUE(zk::platform::IniFile(Folder(DeviceKind::Mouse) / "msProfile.ini")
+                    .Write("PROFILEDEVICECOUNT", "count", "2147483647"));
+    const SelectorEntries entries = store.InitialiseProfiles();
+    ASSERT_EQ(entries.names.size(), static_cast<std::size_t>(kMaxProfiles));
+    EXPECT_EQ(entries.names.back(), "p26");
+    EXPECT_EQ(index.Count(ProfileKind::Device), kMaxProfiles);
 }
 
 TEST_F(Store, MissingOrMalformedDefaultFilesAreReportedAndCreateNothing) {
@@ -134,8 +174,9 @@ TEST_F(Store, MissingOrMalformedDefaultFilesAreReportedAndCreateNothing) {
     EXPECT_EQ(messages.back(), "message_text_8");
     EXPECT_FALSE(KeyboardProfileStore::Index().File().HasSection("PROFILECOUNT"));
 
-    // A keyboard model without default files.
+    // A keyboard model without default files (and no profile files to list).
     fs::remove(Folder(DeviceKind::Keyboard) / "kbProfile.ini");
+    fs::remove(Folder(DeviceKind::Keyboard) / "profile1.config");
     keyboard->model = 2;
     messages.clear();
     EXPECT_TRUE(kb.InitialiseProfiles().device.failed);
