@@ -31,18 +31,15 @@ constexpr std::string_view kMemoIndexKey = "MACRONAME";
 constexpr std::string_view kMemoEndStyleKey = "ENDSTYLE";
 
 // A corrupted count must not make a reader loop for ever; no device or window
-// handles more than this many macros or actions.
+// handles more than this many actions.
 constexpr int kMaxCount = 0xFFFF;
-
-// Longest file name the file systems take, in bytes.
-constexpr std::size_t kMaxFileNameBytes = 255;
 
 struct ErrorInfo {
     MacroError error;
     std::string_view key;
     std::string_view text;
 };
-constexpr std::array<ErrorInfo, 11> kErrors = {{
+constexpr std::array<ErrorInfo, 12> kErrors = {{
     {MacroError::None, "", ""},
     {MacroError::NameEmpty, "macro_name_empty", "A macro needs a name."},
     {MacroError::NameDots, "macro_name_dots", "A macro cannot be named \".\" or \"..\"."},
@@ -55,6 +52,8 @@ constexpr std::array<ErrorInfo, 11> kErrors = {{
     {MacroError::NameTooLong, "macro_name_too_long", "The macro name is too long."},
     {MacroError::NameExists, "macro_name_exists",
      "A macro file of this name already exists in the macro folder."},
+    {MacroError::LibraryFull, "message_text_17",
+     "The macro list is full (50 macros). Delete a macro before adding a new one."},
     {MacroError::BadActionLine, "macro_action_invalid",
      "The macro holds an action that cannot be stored."},
     {MacroError::IndexOutOfRange, "macro_index_invalid", "There is no macro at this position."},
@@ -105,6 +104,11 @@ private:
 
 int ClampCount(int count) {
     return std::clamp(count, 0, kMaxCount);
+}
+
+// The number of macros an index lists: its count, at most kMaxMacros.
+int ClampMacroCount(int count) {
+    return std::clamp(count, 0, kMaxMacros);
 }
 
 // A library's files may be the first in their folder.
@@ -206,7 +210,7 @@ MacroError CheckMacroName(std::string_view name) {
         IsBlank(first) || IsBlank(last) ||
         (name.size() >= 2 && first == last && (first == '"' || first == '\'')))
         return MacroError::NameIniSyntax;
-    if (name.size() + kActionFileExtension.size() > kMaxFileNameBytes)
+    if (name.size() + kActionFileExtension.size() > platform::kMaxWritableFileNameBytes)
         return MacroError::NameTooLong;
     return MacroError::None;
 }
@@ -240,7 +244,7 @@ fs::path MacroLibrary::IndexPath() const {
 }
 
 int MacroLibrary::ReadCount() const {
-    return ClampCount(platform::IniFile(IndexPath()).ReadInt(kCountSection, kCountKey));
+    return ClampMacroCount(platform::IniFile(IndexPath()).ReadInt(kCountSection, kCountKey));
 }
 
 std::string MacroLibrary::ReadName(int index, std::string_view def) const {
@@ -249,7 +253,7 @@ std::string MacroLibrary::ReadName(int index, std::string_view def) const {
 
 std::vector<std::string> MacroLibrary::ReadNames(std::string_view def) const {
     const IniSnapshot index(IndexPath());
-    const int count = ClampCount(index.ReadInt(kCountSection, kCountKey));
+    const int count = ClampMacroCount(index.ReadInt(kCountSection, kCountKey));
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i)
@@ -262,12 +266,25 @@ MacroError MacroLibrary::AppendName(std::string_view name) const {
         return e;
     // Count and name change together under the index's lock, so appends and
     // rewrites of other threads or processes are neither lost nor mixed in.
+    MacroError refused = MacroError::None;
     const bool ok = platform::IniFile(IndexPath()).Update([&](platform::IniText& text) {
-        const int count = ClampCount(IntIn(text, kCountSection, kCountKey));
+        const int count = ClampMacroCount(IntIn(text, kCountSection, kCountKey));
+        if (count >= kMaxMacros) {
+            refused = MacroError::LibraryFull;
+            return false;
+        }
+        // Names that differ in case only would share one action file.
+        for (int i = 0; i < count; ++i)
+            if (SameMacroName(text.Find(kNameSection, std::to_string(i)).value_or(""), name)) {
+                refused = MacroError::NameExists;
+                return false;
+            }
         text.Set(kNameSection, std::to_string(count), name);
         text.Set(kCountSection, kCountKey, std::to_string(count + 1));
         return true;
     });
+    if (refused != MacroError::None)
+        return refused;
     return ok ? MacroError::None : MacroError::FileError;
 }
 
@@ -276,7 +293,7 @@ MacroError MacroLibrary::SetName(int index, std::string_view name) const {
         return e;
     bool inRange = false;
     const bool ok = platform::IniFile(IndexPath()).Update([&](platform::IniText& text) {
-        inRange = index >= 0 && index < ClampCount(IntIn(text, kCountSection, kCountKey));
+        inRange = index >= 0 && index < ClampMacroCount(IntIn(text, kCountSection, kCountKey));
         if (inRange)
             text.Set(kNameSection, std::to_string(index), name);
         return inRange;

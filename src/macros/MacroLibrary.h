@@ -18,6 +18,9 @@ inline constexpr std::string_view kRepeatCountFile = "CirNum.ini";
 inline constexpr std::string_view kActionFileExtension = ".mac";
 inline constexpr std::string_view kCursorFileExtension = ".cur";
 
+// The most macros a library holds.
+inline constexpr int kMaxMacros = 50;
+
 // Why an operation on the library refused or failed. Each has a language-file
 // key and an English text that a window can show.
 enum class MacroError {
@@ -28,7 +31,8 @@ enum class MacroError {
     NameControl,     // contains NUL, a line break or another control character
     NameIniSyntax,   // '=', a leading '[' or ';', surrounding blanks or quotes
     NameTooLong,     // "<name>.mac" would not fit a file name
-    NameExists,      // a file of the new name is already there
+    NameExists,      // a file or macro of the name (without regard to case) is already there
+    LibraryFull,     // the library holds kMaxMacros macros
     BadActionLine,   // an action line with a line break or NUL
     IndexOutOfRange, // no macro at that index
     FileError,       // the file system refused

@@ -32,6 +32,9 @@ std::filesystem::path Folder(const std::filesystem::path& path) {
 std::string TempPrefix(const std::filesystem::path& path) {
     return "." + path.filename().string() + ".tmp";
 }
+// The temporary file's name is the longest one derived from a file's name.
+static_assert(kMaxFileNameBytes - kMaxWritableFileNameBytes ==
+              sizeof(".") - 1 + sizeof(".tmp") - 1 + sizeof("XXXXXX") - 1);
 
 // Temporary files left by a writer that died before its rename. Only called
 // under the lock, when no live writer of this file has one.

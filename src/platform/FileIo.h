@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -8,6 +9,12 @@
 #include "platform/UniqueFd.h"
 
 namespace zk::platform {
+
+// The longest file name the file systems take, in bytes, and the longest a
+// file may have to be written here: its temporary file ".<name>.tmpXXXXXX"
+// and its lock file ".<name>.lock" must fit too.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+inline constexpr std::size_t kMaxWritableFileNameBytes = kMaxFileNameBytes - 11;
 
 // The whole content of a file; nothing when it cannot be opened or read
 // (errno tells why).

@@ -1,5 +1,6 @@
 #include "profiles/ProfileIndex.h"
 
+#include "platform/FileIo.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
 
@@ -17,7 +18,6 @@ const IndexSections kKey {"PROFILECOUNT", "PROFILENAME", "PROFILESELECT", "PROFI
 // clang-format on
 
 // The longest file name the folders take (bytes).
-constexpr std::size_t kMaxFileName = 255;
 
 std::string IndexKey(int index) {
     return std::to_string(index);
@@ -124,9 +124,9 @@ std::optional<std::string> ProfileNameProblem(std::string_view name, std::string
         return "the profile name \"" + std::string(name) + "\" holds '/'";
     if (name.find('\0') != std::string_view::npos)
         return "the profile name holds a NUL character";
-    if (name.size() + suffix.size() > kMaxFileName)
+    if (name.size() + suffix.size() > platform::kMaxWritableFileNameBytes)
         return "the profile name is too long for a file name (at most " +
-               std::to_string(kMaxFileName - suffix.size()) + " bytes)";
+               std::to_string(platform::kMaxWritableFileNameBytes - suffix.size()) + " bytes)";
     return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "macros/MacroLibrary.h"
+#include "platform/FileIo.h"
 #include "platform/IniFile.h"
 #include "support/TempDir.h"
 
@@ -267,7 +268,7 @@ TEST_F(MacroLibraryTest, NamesThatAreNoPlainFileNameAreRefused) {
         {"[section]", MacroError::NameIniSyntax},
         {" padded", MacroError::NameIniSyntax},
         {"\"quoted\"", MacroError::NameIniSyntax},
-        {std::string(252, 'x'), MacroError::NameTooLong},
+        {std::string(zk::platform::kMaxWritableFileNameBytes - 3, 'x'), MacroError::NameTooLong},
     };
     for (const auto& [name, error] : bad) {
         EXPECT_EQ(CheckMacroName(name), error) << name;
@@ -284,7 +285,28 @@ TEST_F(MacroLibraryTest, NamesThatAreNoPlainFileNameAreRefused) {
 
     for (const std::string good : {"a.b", "..x", "Макрос 1", "with space", "back\\slash"})
         EXPECT_EQ(CheckMacroName(good), MacroError::None) << good;
-    EXPECT_EQ(CheckMacroName(std::string(251, 'y')), MacroError::None);
+    // The longest name whose action file, with its lock and temporary files, fits.
+    const std::string longest(zk::platform::kMaxWritableFileNameBytes - 4, 'y');
+    EXPECT_EQ(CheckMacroName(longest), MacroError::None);
+    EXPECT_EQ(library.AppendName(longest), MacroError::None);
+    EXPECT_EQ(library.WriteActions(longest, {}), MacroError::None);
+}
+
+TEST_F(MacroLibraryTest, NamesDifferingInCaseOnlyAndAFullLibraryAreRefused) {
+    ASSERT_EQ(library.AppendName("Macro1"), MacroError::None);
+    ASSERT_EQ(library.WriteRepeatCount("Macro1", 4), MacroError::None);
+    EXPECT_EQ(library.AppendName("macro1"), MacroError::NameExists);
+    EXPECT_EQ(library.ReadNames(), std::vector<std::string>{"Macro1"});
+    EXPECT_EQ(library.ReadRepeatCount("Macro1"), 4);
+
+    for (int i = 2; i <= kMaxMacros; ++i)
+        ASSERT_EQ(library.AppendName("m" + std::to_string(i)), MacroError::None) << i;
+    EXPECT_EQ(library.AppendName("one too many"), MacroError::LibraryFull);
+    EXPECT_EQ(library.ReadCount(), kMaxMacros);
+    EXPECT_FALSE(MacroErrorText(MacroError::LibraryFull).empty());
+    // An index that counts more than a library holds lists its first macros.
+    ASSERT_TRUE(IniFile(folder / "msMacro.ini").Write("MACROCOUNT", "count", "2147483647"));
+    EXPECT_EQ(library.ReadNames().size(), static_cast<std::size_t>(kMaxMacros));
 }
 
 TEST_F(MacroLibraryTest, RepeatCountsAndAssignmentMemo) {

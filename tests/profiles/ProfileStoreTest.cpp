@@ -353,14 +353,23 @@ TEST_F(Store, KeyboardAndMousepadRoundTripsAndAForeignTagLoads) {
 TEST_F(Store, NamesThatCannotBeFileNamesAreRefused) {
     for (std::string_view bad : {"", ".", "..", "../escape", "a/b", "/abs"})
         EXPECT_TRUE(ProfileNameProblem(bad)) << bad;
-    EXPECT_TRUE(ProfileNameProblem(std::string(248, 'x')));
+    // The longest name whose files, with their lock and temporary files, still
+    // fit a file name: "<name>name.ini" is the longest of them.
+    const std::size_t longest = zk::platform::kMaxWritableFileNameBytes - 8;
+    EXPECT_TRUE(ProfileNameProblem(std::string(longest + 1, 'x')));
     EXPECT_TRUE(ProfileNameProblem(std::string("a\0b", 3)));
     for (std::string_view good : {"profile1", "0", "my profile", "a\\b", "配置", "...x"})
         EXPECT_FALSE(ProfileNameProblem(good)) << good;
-    EXPECT_FALSE(ProfileNameProblem(std::string(247, 'x')));
+    EXPECT_FALSE(ProfileNameProblem(std::string(longest, 'x')));
 
     MouseProfileStore store(*mouse, Seams());
     auto index = MouseProfileStore::Index();
+    index.SetName(ProfileKind::Device, 0, std::string(longest, 'x'));
+    EXPECT_TRUE(store.SaveDeviceProfile());
+    EXPECT_TRUE(
+        zk::platform::IniFile(*NameFilePath(std::string(longest, 'x'))).Write("A", "k", "v"));
+    fs::remove(Folder(DeviceKind::Mouse) / (std::string(longest, 'x') + ".config"));
+    fs::remove(*NameFilePath(std::string(longest, 'x')));
     index.SetName(ProfileKind::Light, 0, "fine");
     for (const std::string& bad :
          std::vector<std::string>{"..", "../escape", "", std::string(300, 'y')}) {
