@@ -78,6 +78,11 @@ endfunction()
 #       small driver that runs the seed corpus and a few thousand random and
 #       mutated inputs, and is registered as a CTest test.
 option(ZK_FUZZ "Build fuzz targets as libFuzzer programs (needs clang)" OFF)
+if(ZK_FUZZ)
+  # Every library is built with libFuzzer's coverage, so that a target sees the
+  # code it exercises; only the fuzz programs link libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
 function(zk_add_fuzz)
   cmake_parse_arguments(Z "" "NAME;LABEL;CORPUS" "SOURCES;DEPS" ${ARGN})
   add_executable(${Z_NAME} ${Z_SOURCES})

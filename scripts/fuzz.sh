@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Runs a libFuzzer campaign on one fuzz target or on all of them, each for the
+# given number of seconds, starting from the target's corpus in the
+# repository, and prints executions, speed and coverage per target.
+#
+#   scripts/fuzz.sh TARGET|all SECONDS
+#
+# Builds the `fuzz` preset (clang, AddressSanitizer + UBSan, every library
+# instrumented) into build-fuzz/. New inputs found go to build-fuzz/corpus/;
+# a crash leaves its input in build-fuzz/crashes/ and the script fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ $# -ne 2 ]; then
+    echo "usage: scripts/fuzz.sh TARGET|all SECONDS" >&2
+    exit 2
+fi
+which="$1"
+seconds="$2"
+
+# Target, then its seed folder in the repository (empty: none).
+targets=(
+    "fuzz_ini tests/platform/ini_corpus"
+    "fuzz_hid_descriptor ../shared/testdata/hid"
+    "fuzz_protocol_responses "
+    "fuzz_action_line tests/macros/fuzz_corpus/action_line"
+    "fuzz_macro_files tests/macros/fuzz_corpus/macro_files"
+    "fuzz_profile_file "
+    "fuzz_command_line tests/app/fuzz_corpus/command_line"
+)
+
+cmake --preset fuzz >/dev/null
+status=0
+printf '%-26s %14s %10s %8s\n' target executions exec/s cov
+for entry in "${targets[@]}"; do
+    name="${entry%% *}"
+    seeds="${entry#* }"
+    if [ "$which" != all ] && [ "$which" != "$name" ]; then
+        continue
+    fi
+    cmake --build --preset fuzz --target "$name" >/dev/null
+    binary="$(find build-fuzz/tests -type f -name "$name" -perm -u+x | head -n 1)"
+    corpus="build-fuzz/corpus/$name"
+    mkdir -p "$corpus" build-fuzz/crashes
+    log="build-fuzz/$name.log"
+    args=("$corpus")
+    if [ -n "$seeds" ] && [ -d "$seeds" ]; then
+        args+=("$seeds")
+    fi
+    if ! "$binary" -max_total_time="$seconds" -print_final_stats=1 \
+        -artifact_prefix=build-fuzz/crashes/"$name"- "${args[@]}" >"$log" 2>&1; then
+        echo "$name: failed, see $log" >&2
+        status=1
+    fi
+    runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)"
+    speed="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)"
+    cov="$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)"
+    printf '%-26s %14s %10s %8s\n' "$name" "${runs:-?}" "${speed:-?}" "${cov:-?}"
+done
+exit $status

@@ -1,0 +1,90 @@
+// Fuzz target of the macro library's files as whole files: the input is split
+// into an index, an action file and a repeat-count file, written into a
+// folder of their own; every read must end, stay within the library's limits,
+// and an append and a rewrite of the index must read back.
+#include "macros/MacroLibrary.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <unistd.h>
+
+using namespace zk::macros;
+namespace fs = std::filesystem;
+
+namespace {
+
+void Check(bool ok) {
+    if (!ok)
+        std::abort();
+}
+
+const fs::path& Folder() {
+    static const fs::path folder = [] {
+        fs::path f = fs::temp_directory_path() / ("zk_fuzz_macros_" + std::to_string(::getpid()));
+        fs::create_directories(f);
+        return f;
+    }();
+    return folder;
+}
+
+void Put(const fs::path& file, std::string_view bytes) {
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<long>(bytes.size()));
+}
+
+// The input's parts: index, action file and repeat counts, split at 0xFF bytes.
+std::vector<std::string_view> Parts(std::string_view bytes) {
+    std::vector<std::string_view> parts;
+    while (parts.size() < 2) {
+        const auto at = bytes.find('\xFF');
+        if (at == std::string_view::npos)
+            break;
+        parts.push_back(bytes.substr(0, at));
+        bytes.remove_prefix(at + 1);
+    }
+    parts.push_back(bytes);
+    parts.resize(3);
+    return parts;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const auto parts = Parts(std::string_view(reinterpret_cast<const char*>(data), size));
+    fs::remove_all(Folder());
+    fs::create_directories(Folder());
+    Put(Folder() / "msMacro.ini", parts[0]);
+    Put(Folder() / "CirNum.ini", parts[2]);
+    const MacroLibrary library(Folder(), "msMacro.ini");
+
+    const std::vector<std::string> names = library.ReadNames();
+    Check(names.size() <= static_cast<std::size_t>(kMaxMacros));
+    Check(static_cast<int>(names.size()) == library.ReadCount());
+    for (const std::string& name : names) {
+        if (CheckMacroName(name) != MacroError::None)
+            continue;
+        if (const auto path = library.ActionFilePath(name))
+            Put(*path, parts[1]);
+        const auto actions = library.ReadActions(name);
+        Check(actions.size() == library.ReadActionLines(name).size());
+        library.ReadRepeatCount(name);
+    }
+
+    // An append and a rewrite of the index read back as made.
+    const MacroError appended = library.AppendName("fuzz appended");
+    if (appended == MacroError::None)
+        Check(library.ReadNames().back() == "fuzz appended");
+    std::vector<std::string> kept;
+    for (const std::string& name : library.ReadNames())
+        if (CheckMacroName(name) == MacroError::None)
+            kept.push_back(name);
+    if (library.RewriteIndex(kept) == MacroError::None)
+        Check(library.ReadNames() == kept);
+    return 0;
+}
