@@ -55,7 +55,7 @@ protected:
     }
 };
 
-TEST_F(DpiPage, WithoutLimitTheSlidersStayAtZeroAndNothingIsCorrected) {
+TEST_F(DpiPage, WithoutLimitTheSlidersReachEveryIndexAndNothingIsCorrected) {
     StopFlush();
     SetLimits(0, 400);
     SetLevels({40, 0, 12, 90, 48, 49});
@@ -64,12 +64,13 @@ TEST_F(DpiPage, WithoutLimitTheSlidersStayAtZeroAndNothingIsCorrected) {
     for (int stage = 1; stage <= 6; ++stage) {
         ASSERT_NE(Slider(stage), nullptr) << stage;
         EXPECT_EQ(Slider(stage)->minimum(), 0);
-        EXPECT_EQ(Slider(stage)->maximum(), 0);
+        EXPECT_EQ(Slider(stage)->maximum(), 255);
     }
     const std::array<int, 6> expected = {40, 0, 12, 90, 48, 49};
     for (int stage = 1; stage <= 6; ++stage) {
         EXPECT_EQ(Level(stage), expected[stage - 1]) << stage;
         EXPECT_EQ(Label(stage), QString::number(DpiOfLevel(expected[stage - 1], 400))) << stage;
+        EXPECT_EQ(Slider(stage)->value(), expected[stage - 1]) << stage;
     }
     EXPECT_FALSE(image_.pending.load());
 }

@@ -23,6 +23,8 @@ const QString kButtonPrefix = QStringLiteral("DPI_btn_");
 const QString kDetailsButton = QStringLiteral("DPI_set_btn");
 const QString kDetailsPanel = QStringLiteral("DPI_setting");
 const QString kLimitsLabel = QStringLiteral("dpi_limits_label");
+// The highest level index a stage's byte can hold.
+constexpr int kHighestLevel = 255;
 
 QString Numbered(const QString& prefix, int stage) {
     return prefix + QString::number(stage);
@@ -66,7 +68,9 @@ void DpiPage::Save() {
 
 void DpiPage::Refresh() {
     settings::MouseSettingsImage& image = session_.image;
-    const int maxLevel = image.capabilities.dpiMaxLevel;
+    // Without a limit from the device (0) a stage takes any index its byte holds.
+    const int maxLevel =
+        image.capabilities.dpiMaxLevel != 0 ? image.capabilities.dpiMaxLevel : kHighestLevel;
     const int base = Base();
     settings::ClampDpiStages(image);
     ui::ProgramChangeGuard quiet;
@@ -86,13 +90,11 @@ void DpiPage::Refresh() {
     for (int stage = 1; stage <= static_cast<int>(kDpiStageCount); ++stage)
         if (QWidget* button = Find(Numbered(kButtonPrefix, stage)))
             ui::SetBkColor(button, StageColourArgb(image, stage));
-    if (QWidget* limits = Find(kLimitsLabel)) {
-        const QString text =
-            maxLevel == 0
-                ? QStringLiteral("%1 DPI").arg(base)
-                : QStringLiteral("%1 – %2 DPI").arg(base).arg(settings::DpiOfLevel(maxLevel, base));
-        ui::SetText(limits, text, false);
-    }
+    if (QWidget* limits = Find(kLimitsLabel))
+        ui::SetText(
+            limits,
+            QStringLiteral("%1 – %2 DPI").arg(base).arg(settings::DpiOfLevel(maxLevel, base)),
+            false);
 }
 
 bool DpiPage::Notify(ui::TNotifyUI& msg) {

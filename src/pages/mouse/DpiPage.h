@@ -28,6 +28,7 @@ public:
     bool Claims(const QString& controlName) const override;
     // The page from the settings record and the capability block; levels
     // above a non-zero dpiMaxLevel are corrected and the image marked pending.
+    // A dpiMaxLevel of 0 sets no limit: the sliders reach 255.
     void Refresh() override;
     // Slider moves (while dragged and on release), stage selection, colour
     // buttons and the details button.
