@@ -8,5 +8,5 @@ $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
   build-essential cmake ninja-build pkg-config git \
   qt6-base-dev libqt6opengl6-dev qt6-tools-dev qt6-qpa-plugins libqt6uitools6 libgl-dev \
-  libudev-dev libgtest-dev libgmock-dev libbenchmark-dev \
+  libudev-dev libglib2.0-dev gsettings-desktop-schemas dbus-daemon libgtest-dev libgmock-dev libbenchmark-dev \
   xvfb xauth fonts-dejavu-core fonts-wqy-microhei fonts-inter >/dev/null

@@ -7,7 +7,9 @@
 //   bench_dpi [changes]        (default 60; needs the staged skin and defaults)
 
 #include "emulator/Emulator.h"
+#include "lighting/LightPreview.h"
 #include "pages/mouse/DpiPage.h"
+#include "platform/PointerSettings.h"
 #include "profiles/DeviceSession.h"
 #include "settings/SettingsFlush.h"
 #include "ui/ResourceManager.h"
@@ -106,6 +108,10 @@ int main(int argc, char** argv) {
         bool PickColour(QWidget*, std::uint32_t, std::uint32_t&) override { return false; }
         void ShowMessage(std::string_view) override {}
         void RefreshPages(pages::DeviceKind) override {}
+        lighting::LightPreview& Preview() override { return preview; }
+        platform::PointerSettings& Pointer() override { return pointer; }
+        lighting::LightPreview preview;
+        platform::PointerSettings pointer{nullptr};
     } services;
     PageHost host;
     pages::DpiPage page(&host, session, services);

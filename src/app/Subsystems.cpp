@@ -5,6 +5,7 @@
 #include "connection/Notification.h"
 #include "emulator/Emulator.h"
 #include "macros/MacroLibrary.h"
+#include "pages/mouse/LightingPage.h"
 #include "platform/Log.h"
 #include "profiles/ProfileSaves.h"
 #include "settings/SettingsFlush.h"
@@ -193,8 +194,17 @@ emulator::EmulatedBus* Subsystems::Emulator() const {
 }
 
 profiles::StoreSeams Subsystems::StoreSeams() {
-    return profiles::StoreSeams{
-        [this](std::string_view key) { ShowMessage(key); }, {}, ProgramFolder()};
+    // A device profile load takes the desktop's pointer speed and wheel lines.
+    auto systemPointer = [this] {
+        profiles::SystemPointer system;
+        if (const auto speed = pointer_->Current(platform::PointerSetting::Speed))
+            system.pointerSpeed = *speed;
+        if (const auto lines = pointer_->Current(platform::PointerSetting::WheelLines))
+            system.wheelLines = *lines;
+        return system;
+    };
+    return profiles::StoreSeams{[this](std::string_view key) { ShowMessage(key); },
+                                systemPointer, ProgramFolder()};
 }
 
 bool Subsystems::PickColour(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen) {
@@ -386,11 +396,7 @@ void Subsystems::FlushPendingWrites() {
                                &keyboard_.image, &mouse_.image, &mousepad_.image});
     if (!outcome.mouseLayouts)
         return;
-    if (QWidget* rgb = window_.FindControl(QStringLiteral("RGB_Color_Edit_Layout")))
-        rgb->setEnabled(outcome.mouseLayouts->rgbColourEditEnabled);
-    if (QWidget* cycle = window_.FindControl(QStringLiteral("deng_7colorselect_layout"));
-        cycle && outcome.mouseLayouts->sevenColourSelectEnabled)
-        cycle->setEnabled(*outcome.mouseLayouts->sevenColourSelectEnabled);
+    pages::ApplyMouseLightLayouts(&window_, *outcome.mouseLayouts);
 }
 
 } // namespace zk::app

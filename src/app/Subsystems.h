@@ -35,6 +35,7 @@
 #include "lighting/AnimationCounters.h"
 #include "lighting/LightPreview.h"
 #include "pages/PageSet.h"
+#include "platform/PointerSettings.h"
 #include "settings/SettingsTransfer.h"
 
 #include <QObject>
@@ -67,7 +68,7 @@ public:
     settings::MouseSettingsImage& MouseImage() { return mouse_.image; }
     settings::KeyboardImage& KeyboardImage() { return keyboard_.image; }
     settings::MousepadImage& MousepadImage() { return mousepad_.image; }
-    lighting::LightPreview& Preview() { return preview_; }
+    lighting::LightPreview& Preview() override { return preview_; }
     lighting::AnimationCounters& Counters() { return counters_; }
     controls::PreviewSet& Previews() { return previews_; }
     pages::PageSet& Pages() { return *pages_; }
@@ -83,6 +84,7 @@ public:
     bool PickColour(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen) override;
     void ShowMessage(std::string_view key) override;
     void RefreshPages(pages::DeviceKind kind) override;
+    platform::PointerSettings& Pointer() override { return *pointer_; }
 
 private:
     class WindowLink;
@@ -102,6 +104,10 @@ private:
     // First member: the emulated bus stays installed until everything else
     // that may hold a device is gone.
     std::unique_ptr<emulator::EmulatorInstallation> emulator_;
+    // The desktop's pointer settings: outlives the pages and the stores that
+    // read and push them.
+    std::unique_ptr<platform::PointerSettings> pointer_ =
+        platform::PointerSettings::ForRunningDesktop();
     profiles::MouseSession mouse_;
     profiles::KeyboardSession keyboard_;
     profiles::MousepadSession mousepad_;

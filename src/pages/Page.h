@@ -10,7 +10,8 @@
 // hosts it, beyond finding its controls below it.
 //
 // What a page needs beyond its session comes as PageServices: the colour
-// palette, the message box, and the refresh of the pages of a kind.
+// palette, the message box, the refresh of the pages of a kind, the light
+// preview, and the desktop's pointer settings.
 //
 // src/pages/README.md walks through the DPI page as the model.
 
@@ -24,6 +25,13 @@
 #include <string_view>
 
 class QWidget;
+
+namespace zk::lighting {
+class LightPreview;
+}
+namespace zk::platform {
+class PointerSettings;
+}
 
 namespace zk::pages {
 
@@ -39,6 +47,11 @@ public:
     virtual void ShowMessage(std::string_view key) = 0;
     // Refreshes every page of `kind` (after a profile was applied, say).
     virtual void RefreshPages(DeviceKind kind) = 0;
+    // The light preview of the device pictures: the resets and set-ups that
+    // picking a light mode asks of it, and the pause flags.
+    virtual lighting::LightPreview& Preview() = 0;
+    // The desktop's pointer speed, double-click time and wheel lines.
+    virtual platform::PointerSettings& Pointer() = 0;
 };
 
 // The sessions of the three kinds, as the registry hands them to the pages.

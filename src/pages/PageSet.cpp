@@ -1,6 +1,10 @@
 #include "pages/PageSet.h"
 
+#include "pages/keyboard/LightingPage.h"
 #include "pages/mouse/DpiPage.h"
+#include "pages/mouse/LightingPage.h"
+#include "pages/mouse/PerformancePage.h"
+#include "pages/mousepad/LightingPage.h"
 #include "pages/profiles/MouseDeviceProfiles.h"
 
 namespace zk::pages {
@@ -9,6 +13,10 @@ PageSet::PageSet(QWidget* window, const Sessions& sessions, PageServices& servic
     // One line per page, in routing order.
     pages_.push_back(std::make_unique<DpiPage>(window, sessions.mouse, services));
     pages_.push_back(std::make_unique<MouseDeviceProfiles>(window, sessions.mouse, services));
+    pages_.push_back(std::make_unique<MouseLightPage>(window, sessions.mouse, services));
+    pages_.push_back(std::make_unique<KeyboardLightPage>(window, sessions.keyboard, services));
+    pages_.push_back(std::make_unique<MousepadLightPage>(window, sessions.mousepad, services));
+    pages_.push_back(std::make_unique<PerformancePage>(window, sessions.mouse, services));
 }
 
 PageSet::~PageSet() = default;

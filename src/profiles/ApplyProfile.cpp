@@ -10,9 +10,9 @@ namespace zk::profiles {
 
 namespace {
 
-// Report-rate codes 1 to 3 of the name file and their track pictures.
-constexpr std::array<const char*, 4> kUsbRatePictures = {nullptr, "qelma/250.png", "qelma/500.png",
-                                                         "qelma/1000.png"};
+// Report-rate codes 0 to 3 of the name file and their track pictures.
+constexpr std::array<const char*, 4> kUsbRatePictures = {"qelma/125.png", "qelma/250.png",
+                                                         "qelma/500.png", "qelma/1000.png"};
 constexpr int kSliderPictureCount = 11; // positions 0 to 10: "qelma/1.png" .. "qelma/11.png"
 
 std::optional<std::string> SliderPicture(std::optional<int> position) {
@@ -69,12 +69,10 @@ NameFilePictures PicturesOfNameFile(std::string_view profileName) {
     const auto file = MouseNameFile::ForProfile(profileName);
     if (!file)
         return pictures;
-    const std::string rate = file->UsbRateText();
-    if (rate != "0") {
-        const int code = platform::ToInt(rate);
-        if (code >= 1 && code <= 3)
-            pictures.usbRate = kUsbRatePictures[static_cast<std::size_t>(code)];
-    }
+    // A stored "0" is 125 Hz like any other text that reads as 0.
+    const int code = platform::ToInt(file->UsbRateText());
+    if (code >= 0 && code <= 3)
+        pictures.usbRate = kUsbRatePictures[static_cast<std::size_t>(code)];
     pictures.mouseSpeed = SliderPicture(file->MouseSpeed());
     pictures.doubleClick = SliderPicture(file->DoubleClick());
     return pictures;

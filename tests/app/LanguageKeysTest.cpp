@@ -40,7 +40,7 @@ const QRegularExpression kKeyFamilies(
                    "|macro_(name|action|index|file)_\\w+|keyboard_key_.+|mouse_key_[A-Za-z]\\w*"
                    "|mouse_move_to_\\w+_text|mouse_cursor_text|mouse_text|GUN_\\d+"
                    "|system_(power|sleep|wake_up)|combo_[a-z]+|media_[a-z_]+|web_[a-z]+"
-                   "|wed_[a-z]+)$"));
+                   "|wed_[a-z]+|(kb1?|mp)_light_mode_\\d+|lightpage_\\w+|Deng_FX[A-Z]+_text)$"));
 // A string literal.
 const QRegularExpression kLiteral(QStringLiteral("\"((?:[^\"\\\\\\n]|\\\\.)*)\""));
 // The last literal of a call that passes it with the key flag:

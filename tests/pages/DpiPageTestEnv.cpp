@@ -29,6 +29,8 @@ QString StageDir() {
     return stage ? QString::fromUtf8(stage) : QString();
 }
 
+} // namespace
+
 profiles::StoreSeams StagedStoreSeams() {
     profiles::StoreSeams seams;
     seams.moduleFolder = StageDir().toStdString() + "/";
@@ -48,8 +50,6 @@ void UseStagedSkin() {
     if (qss.open(QIODevice::ReadOnly))
         qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
 }
-
-} // namespace
 
 bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;

@@ -6,8 +6,10 @@
 // flush running every 100 ms.
 
 #include "emulator/Emulator.h"
+#include "lighting/LightPreview.h"
 #include "pages/mouse/DpiPage.h"
 #include "pages/profiles/MouseDeviceProfiles.h"
+#include "platform/PointerSettings.h"
 #include "profiles/DeviceSession.h"
 #include "support/TempDir.h"
 #include "ui/WindowImplBase.h"
@@ -26,6 +28,11 @@
 #include <vector>
 
 namespace dpitest {
+
+// The staged skin (English) as the window layer's resources, and store seams
+// whose module folder holds the staged factory default files.
+void UseStagedSkin();
+zk::profiles::StoreSeams StagedStoreSeams();
 
 // Processes events until `done` holds or `limit` passed; true when it held.
 bool SpinUntil(const std::function<bool()>& done,
@@ -71,8 +78,15 @@ public:
             refresh();
     }
 
+    zk::lighting::LightPreview& Preview() override { return preview; }
+    zk::platform::PointerSettings& Pointer() override { return *pointer; }
+
     std::vector<std::string> messages;
     std::function<void()> refresh;
+    zk::lighting::LightPreview preview;
+    // Stored only (no desktop) unless a test puts in its own.
+    std::unique_ptr<zk::platform::PointerSettings> pointer =
+        std::make_unique<zk::platform::PointerSettings>(nullptr);
 };
 
 class DpiPageTest : public ::testing::Test {

@@ -69,5 +69,7 @@ void DrawMouseArt(ArtWriter& w);    // device/mouse_*, ms_led_*, qelma/btn_*, qe
 void DrawKeyboardArt(ArtWriter& w); // device/keyboard.png, kb_light_*
 void DrawMousepadArt(ArtWriter& w); // device/mousepad.png, mp_led_*
 void DrawIconArt(ArtWriter& w);     // icons/*
+// common/swatch_gloss, common/swatch_off
+void DrawLightPageArt(ArtWriter& w);
 
 } // namespace zk::art

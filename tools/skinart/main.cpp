@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
     zk::art::DrawKeyboardArt(w);
     zk::art::DrawMousepadArt(w);
     zk::art::DrawIconArt(w);
+    zk::art::DrawLightPageArt(w);
 
     for (const QString& e : w.Errors())
         std::fprintf(stderr, "skinart: cannot write %s\n", qPrintable(e));

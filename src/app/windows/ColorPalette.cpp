@@ -54,6 +54,8 @@ QRectF CColorPaletteUI::HueRect() const {
 void CColorPaletteUI::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    if (!isEnabled())
+        p.setOpacity(0.35); // a palette whose colour is not used stands back
     const QRectF field = FieldRect();
     QPainterPath fieldPath;
     fieldPath.addRoundedRect(field, kRadius, kRadius);

@@ -12,6 +12,9 @@ namespace zk::app {
 
 class CColorPaletteUI : public QWidget {
     Q_OBJECT
+    // The selected colour for code that knows the control by name only (the
+    // pages): setProperty("selectColor", argb) is SelectColor(argb).
+    Q_PROPERTY(uint selectColor READ SelectedColorValue WRITE SelectColorValue)
 public:
     // Class names under which layouts may name the control.
     static constexpr const char* kClassName = "CColorPaletteUI";
@@ -22,6 +25,8 @@ public:
     // Colours are 0xAARRGGBB. A picked colour is always opaque.
     void SelectColor(std::uint32_t argb);
     std::uint32_t GetSelectColor() const { return argb_; }
+    uint SelectedColorValue() const { return argb_; }
+    void SelectColorValue(uint argb) { SelectColor(argb); }
 
     QSize sizeHint() const override { return {240, 180}; }
     QSize minimumSizeHint() const override { return {96, 64}; }

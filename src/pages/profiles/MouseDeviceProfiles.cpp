@@ -1,5 +1,6 @@
 #include "pages/profiles/MouseDeviceProfiles.h"
 
+#include "platform/PointerSettings.h"
 #include "profiles/ApplyProfile.h"
 #include "ui/Controls.h"
 #include "ui/NotifyHub.h"
@@ -25,15 +26,18 @@ QWidget* Find(QWidget* window, const char* name) {
     return FindControl(window, QString::fromLatin1(name));
 }
 
+// Every control of the name: the performance page exists on the mouse and on
+// the keyboard tab.
 void SetSlider(QWidget* window, const char* name, int value) {
-    if (auto* slider = qobject_cast<QAbstractSlider*>(Find(window, name)))
-        slider->setValue(value);
+    for (QWidget* control : window->findChildren<QWidget*>(QString::fromLatin1(name)))
+        if (auto* slider = qobject_cast<QAbstractSlider*>(control))
+            slider->setValue(value);
 }
 
 void SetPicture(QWidget* window, const char* name, const std::optional<std::string>& file) {
     if (!file)
         return;
-    if (QWidget* control = Find(window, name))
+    for (QWidget* control : window->findChildren<QWidget*>(QString::fromLatin1(name)))
         ui::SetBkImage(control, QString::fromStdString(*file));
 }
 
@@ -100,6 +104,7 @@ int MouseDeviceProfiles::Apply() {
     // Pointer speed and lighting sliders, then every mouse page.
     SetSlider(window, "ms_point_speed_slider",
               profiles::PointerSliderOf(image.pointerSpeed.load()));
+    services_.Pointer().Push(platform::PointerSetting::Speed, image.pointerSpeed.load());
     for (const char* slider : kLightingSliders)
         SetSlider(window, slider, kLightingSliderReset);
     services_.RefreshPages(DeviceKind::Mouse);
