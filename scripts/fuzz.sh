@@ -27,6 +27,8 @@ targets=(
     "fuzz_macro_files tests/macros/fuzz_corpus/macro_files"
     "fuzz_profile_file "
     "fuzz_command_line tests/app/fuzz_corpus/command_line"
+    "fuzz_device_blocks "
+    "fuzz_platform_text tests/platform/text_corpus"
 )
 
 cmake --preset fuzz >/dev/null
