@@ -1,5 +1,6 @@
 #include "profiles/ProfileStore.h"
 
+#include "platform/FileIo.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
 
@@ -79,6 +80,52 @@ std::vector<std::string> ProfilesOnDisk(DeviceKind kind, std::string_view extens
     return names;
 }
 
+// Gives a file of its own to a profile `name` that, being found without regard
+// to case, would share its file with an earlier profile: the profile takes the
+// first free name "<name>_2", "<name>_3", ... and its data moves there (its
+// own file, where one exists under its exact name) or is copied there (the
+// file the two shared), with the mouse's name file alike. Nothing is lost and
+// both profiles keep what they showed. Returns the name the profile has now.
+std::string SeparateCollidingName(ProfileIndex& index, ProfileKind kind, int row,
+                                  const std::string& name, const std::string& earlier,
+                                  const std::vector<std::string>& taken,
+                                  std::string_view extension) {
+    const std::filesystem::path folder = ProfileFolder(index.Kind());
+    auto isTaken = [&](const std::string& candidate) {
+        for (const auto& other : taken)
+            if (platform::EqualsNoCase(other, candidate))
+                return true;
+        return FindFileNoCase(folder / (candidate + std::string(extension))).has_value();
+    };
+    std::string fresh;
+    for (int n = 2;; ++n) {
+        fresh = name + "_" + std::to_string(n);
+        if (!isTaken(fresh))
+            break;
+    }
+    if (ProfileNameProblem(fresh))
+        return name;
+    std::vector<std::string_view> suffixes{extension};
+    if (index.Kind() == DeviceKind::Mouse && kind == ProfileKind::Device)
+        suffixes.push_back("name.ini");
+    for (std::string_view suffix : suffixes) {
+        const std::filesystem::path own = folder / (name + std::string(suffix));
+        const std::filesystem::path shared = folder / (earlier + std::string(suffix));
+        const std::filesystem::path target = folder / (fresh + std::string(suffix));
+        std::error_code ec;
+        if (std::filesystem::exists(own, ec) && !std::filesystem::equivalent(own, shared, ec)) {
+            std::filesystem::rename(own, target, ec);
+        } else if (auto source = FindFileNoCase(shared)) {
+            if (auto bytes = platform::ReadWholeFile(*source))
+                platform::WriteFileAtomically(target, *bytes);
+        }
+    }
+    index.SetName(kind, row, fresh);
+    platform::DebugLine("profile \"" + name + "\" shared its file with \"" + earlier +
+                        "\"; it is now \"" + fresh + "\"");
+    return fresh;
+}
+
 // Lists `names` in the index, none linked, the first selected; the count last.
 void WriteIndex(ProfileIndex& index, ProfileKind kind, const std::vector<std::string>& names) {
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -105,6 +152,14 @@ SelectorEntries InitialiseSelector(ProfileIndex index, ProfileKind kind, const S
         const int listed = std::min(count, kMaxProfiles);
         for (int i = 0; i < listed; ++i)
             entries.names.push_back(index.Name(kind, i));
+        for (std::size_t i = 1; i < entries.names.size(); ++i)
+            for (std::size_t j = 0; j < i; ++j)
+                if (platform::EqualsNoCase(entries.names[j], entries.names[i])) {
+                    entries.names[i] =
+                        SeparateCollidingName(index, kind, static_cast<int>(i), entries.names[i],
+                                              entries.names[j], entries.names, extension);
+                    break;
+                }
         if (count > listed)
             index.SetCount(kind, listed);
     } else if (auto onDisk = ProfilesOnDisk(index.Kind(), extension); !onDisk.empty()) {

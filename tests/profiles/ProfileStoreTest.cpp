@@ -135,6 +135,38 @@ TEST_F(Store, AMissingOrDamagedIndexIsRebuiltFromTheProfileFilesWithoutOverwriti
     }
 }
 
+TEST_F(Store, NamesCollidingWithoutRegardToCaseGetFilesOfTheirOwnAndLoseNothing) {
+    MouseProfileStore store(*mouse, Seams());
+    ASSERT_TRUE(store.InitialiseProfiles().created);
+    const fs::path folder = Folder(DeviceKind::Mouse);
+    auto index = MouseProfileStore::Index();
+    // "abc" and "ABC" shared abc.config; "Work" and "WORK" each have a file.
+    for (const char* name : {"abc", "Work", "WORK"})
+        fs::copy_file(folder / "profile1.config", folder / (std::string(name) + ".config"));
+    std::ofstream(folder / "Work.config", std::ios::app) << "work";
+    std::ofstream(folder / "WORK.config", std::ios::app) << "WORK";
+    std::ofstream(folder / "abcname.ini") << "[KEYNAME]\n2=Copy\n";
+    const std::vector<std::string> listed{"profile1", "abc", "ABC", "Work", "WORK"};
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        index.SetName(ProfileKind::Device, static_cast<int>(i), listed[i]);
+    index.SetCount(ProfileKind::Device, static_cast<int>(listed.size()));
+    const std::string abc = *zk::platform::ReadWholeFile(folder / "abc.config");
+    const std::string work = *zk::platform::ReadWholeFile(folder / "Work.config");
+    const std::string upperWork = *zk::platform::ReadWholeFile(folder / "WORK.config");
+
+    const SelectorEntries entries = store.InitialiseProfiles();
+    EXPECT_EQ(entries.names,
+              (std::vector<std::string>{"profile1", "abc", "ABC_2", "Work", "WORK_2"}));
+    EXPECT_EQ(index.Name(ProfileKind::Device, 2), "ABC_2");
+    EXPECT_EQ(zk::platform::ReadWholeFile(folder / "abc.config"), abc);
+    EXPECT_EQ(zk::platform::ReadWholeFile(folder / "ABC_2.config"), abc);
+    EXPECT_EQ(zk::platform::ReadWholeFile(folder / "ABC_2name.ini"),
+              zk::platform::ReadWholeFile(folder / "abcname.ini"));
+    EXPECT_EQ(zk::platform::ReadWholeFile(folder / "Work.config"), work);
+    EXPECT_EQ(zk::platform::ReadWholeFile(folder / "WORK_2.config"), upperWork);
+    EXPECT_FALSE(fs::exists(folder / "WORK.config"));
+}
+
 TEST_F(Store, AnIndexCountingMoreThanASelectorHoldsListsItsFirstProfiles) {
     MouseProfileStore store(*mouse, Seams());
     ASSERT_TRUE(store.InitialiseProfiles().created);
