@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -189,7 +191,8 @@ TEST(KdePointer, ValuesLandInPlasmasFilesAndTheLastWins) {
                                                 "NaturalScroll=false\nPointerAcceleration=0.2\n";
         std::ofstream(config / "kdeglobals") << "[General]\nColorScheme=BreezeDark\n";
     }
-    int notices = 0;
+    // Each setting's pushes run on a thread of their own.
+    std::atomic<int> notices{0};
     PointerSettings pointer(MakeKdePointerBackend(config, [&notices] { ++notices; }),
                             home.path() / "pointer.ini");
     for (int speed : {20, 2, 15})
