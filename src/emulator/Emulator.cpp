@@ -1,5 +1,7 @@
 #include "emulator/Emulator.h"
 
+#include "device/Hotplug.h"
+
 #include "device/HidReportDescriptor.h"
 #include "emulator/Firmware.h"
 
@@ -11,6 +13,7 @@
 #include <mutex>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -271,6 +274,9 @@ struct EmulatedDevice::Impl {
     }
 
     void Run() {
+        // Answers are due at a set time after each request: wake on time
+        // rather than up to the default 50 us timer slack late.
+        ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
         std::vector<pollfd> fds;
         for (;;) {
             fds.clear();
@@ -324,7 +330,9 @@ struct EmulatedDevice::Impl {
         entry.frame = frame;
         entry.checksumOk = static_cast<uint16_t>(frame[1] | (frame[2] << 8)) == FrameSum(frame);
         entry.time = std::chrono::steady_clock::now();
+        entry.answered = entry.time;
         log.push_back(entry);
+        const std::size_t logged = log.size() - 1;
         cv.notify_all();
         if (dropCount > 0) {
             --dropCount;
@@ -350,10 +358,12 @@ struct EmulatedDevice::Impl {
         }
         const Frame response = firmware.Handle(frame, forced);
         if (delay.count() > 0)
-            cv.wait_for(lock, delay, [this] { return !running || !plugged; });
+            cv.wait_until(lock, entry.time + delay, [this] { return !running || !plugged; });
         if (!running || !plugged)
             return;
         Broadcast(configEnds, response.data(), response.size(), false);
+        if (logged < log.size())
+            log[logged].answered = std::chrono::steady_clock::now();
     }
 
     bool Notify(uint16_t code) {
@@ -461,6 +471,7 @@ void EmulatedDevice::Unplug() {
     }
     impl_->cv.notify_all();
     impl_->Wake();
+    device::RaiseHotplug(); // as udev announces a removed node
 }
 
 void EmulatedDevice::Replug() {
@@ -470,6 +481,7 @@ void EmulatedDevice::Replug() {
         impl_->gate->Set(!impl_->stopReading);
     }
     impl_->Wake();
+    device::RaiseHotplug(); // as udev announces an added node
 }
 
 bool EmulatedDevice::Plugged() const {

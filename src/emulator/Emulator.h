@@ -68,7 +68,9 @@ using Frame = std::array<uint8_t, 64>;
 struct LoggedRequest {
     Frame frame{};
     bool checksumOk = false;
-    std::chrono::steady_clock::time_point time{};
+    std::chrono::steady_clock::time_point time{}; // when the request arrived
+    // When the answer was sent; the arrival time when none was (dropped, unplugged).
+    std::chrono::steady_clock::time_point answered{};
 };
 
 struct DeviceOptions {
@@ -107,7 +109,8 @@ public:
     // A device that stops reading: writes to its configuration interface time out.
     void SetStopReading(bool stopped);
     // Unplugging ends every open connection (reads and writes fail) and removes the interfaces
-    // from the bus; replugging brings them back under the same paths, memory kept.
+    // from the bus; replugging brings them back under the same paths, memory kept. Both raise a
+    // hot-plug notice, as udev does for a real device.
     void Unplug();
     void Replug();
     bool Plugged() const;

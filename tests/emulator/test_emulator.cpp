@@ -438,6 +438,11 @@ TEST_F(EmulatorTest, ResponseDelayPacesTheFrames) {
     const auto log = mouse.RequestLog();
     ASSERT_EQ(log.size(), 10u);
     EXPECT_GE(log.back().time - log.front().time, std::chrono::milliseconds(72));
+    // Each answer leaves its delay after its request arrived, and is logged.
+    for (const auto& request : log) {
+        EXPECT_GE(request.answered - request.time, std::chrono::milliseconds(8));
+        EXPECT_LT(request.answered - request.time, std::chrono::milliseconds(200));
+    }
 }
 
 TEST_F(EmulatorTest, ControlsAreSafeWhileTrafficRuns) {
