@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "app/MainWnd.h"
 #include "app/Wiring.h"
+#include "device/Hotplug.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
 #include "platform/PrivateFonts.h"
@@ -40,6 +41,10 @@ int RunApplication(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return 0;
     }
+    if (cmd.options.version) {
+        std::fputs(VersionText().c_str(), stdout);
+        return 0;
+    }
     SetCurrentOptions(cmd.options);
 
     QApplication app(argc, argv);
@@ -62,7 +67,7 @@ int RunApplication(int argc, char** argv) {
     }
     instance.SetActivationHandler([] {
         if (CMainWnd* wnd = CMainWnd::Instance())
-            wnd->PostMessage(kActivationMessage);
+            wnd->RequestActivation();
     });
 
     auto& rm = ui::ResourceManager::GetInstance();
@@ -72,7 +77,13 @@ int RunApplication(int argc, char** argv) {
     ApplySkinStyle(rm.GetResourcePath());
     RegisterControlClasses();
 
+    // udev's add and remove events of hidraw nodes wake the detection threads.
+    device::HidrawMonitor hotplug;
+    if (!cmd.options.emulate && !hotplug.Start())
+        platform::DebugLine("no udev events: devices are found by the periodic scan");
+
     auto window = std::make_unique<CMainWnd>();
+    window->SetStartMinimized(cmd.options.minimized);
     WireSubsystems(*window, cmd.options);
     if (window->Create(nullptr, QStringLiteral("ORVANE ZK412V"), ui::WindowStyle::Frame,
                        QRect(0, 0, 800, 572))) {

@@ -28,8 +28,12 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
         const std::string_view arg = args[i];
         if (arg == "--emulate") {
             result.options.emulate = true;
+        } else if (arg == "--minimized") {
+            result.options.minimized = true;
         } else if (arg == "--help" || arg == "-h") {
             result.options.help = true;
+        } else if (arg == "--version") {
+            result.options.version = true;
         } else if (arg == kModel || arg.starts_with(std::string(kModel) + "=")) {
             std::string_view value;
             if (arg == kModel) {
@@ -55,14 +59,24 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText() {
-    return "Usage: zk412v [--emulate [--keyboard-model N]]\n"
+    return "Usage: zk412v [--minimized] [--emulate [--keyboard-model N]]\n"
+           "       zk412v --version | --help\n"
            "\n"
            "Configuration utility of the ORVANE ZK412V gaming mouse, its keyboard and its\n"
            "mousepad. It starts hidden and shows its window when a device is plugged in.\n"
            "\n"
+           "  --minimized           do not show the window when a device is found; wait in\n"
+           "                        the tray (or minimised in the task bar) until asked\n"
            "  --emulate             start with emulated devices plugged in\n"
            "  --keyboard-model N    model of the emulated keyboard: 0 (default) or 1\n"
-           "  -h, --help            show this text\n";
+           "  --version             print the version and exit\n"
+           "  -h, --help            show this text and exit\n"
+           "\n"
+           "Diagnostics: QT_LOGGING_RULES=\"zk412v.debug=true\" zk412v\n";
+}
+
+std::string VersionText() {
+    return std::string("zk412v ") + ZK_VERSION + "\n";
 }
 
 const AppOptions& CurrentOptions() {

@@ -1,5 +1,6 @@
 #include "app/MainWnd.h"
 
+#include "app/DeviceNotice.h"
 #include "app/Language.h"
 #include "app/SkinFrame.h"
 #include "app/windows/ColorPalette.h"
@@ -17,7 +18,9 @@
 #include "ui/DialogBuilder.h"
 
 #include <QAbstractItemView>
+#include <QBoxLayout>
 #include <QCursor>
+#include <QPushButton>
 #include <QThread>
 
 namespace zk::app {
@@ -178,7 +181,120 @@ void CMainWnd::InitWindow() {
         seams_.initPreviewControls(*this);
 
     tray_.CreateTrayIcon(this, 107, QStringLiteral("ORVANE ZK412V"));
+    trayAvailable_ = ui::TrayIcon::SystemTrayAvailable();
+    if (!trayAvailable_) {
+        Log(QStringLiteral("no system tray: the window stays in the task bar"));
+        CreateMenuButton();
+    }
+    notice_ = new DeviceNotice(this);
+    notice_->hide();
+    ApplyCaptionTips();
     ui::Dpi::SetDPIAwareness(1);
+}
+
+// Without a tray the tray menu's items are reached from a caption button left
+// of the skin button.
+void CMainWnd::CreateMenuButton() {
+    QWidget* skin = FindControl(QStringLiteral("skinbtn"));
+    QWidget* bar = skin ? skin->parentWidget() : nullptr;
+    auto* row = bar ? qobject_cast<QBoxLayout*>(bar->layout()) : nullptr;
+    if (!row)
+        return;
+    menuBtn_ = new QPushButton(bar);
+    menuBtn_->setObjectName(QStringLiteral("menubtn"));
+    menuBtn_->setFocusPolicy(Qt::TabFocus);
+    menuBtn_->setFixedSize(32, 28);
+    row->insertWidget(row->indexOf(skin), menuBtn_);
+    setTabOrder(menuBtn_, skin);
+    connect(menuBtn_, &QPushButton::clicked, this, [this] {
+        ShowMenuAt(menuBtn_->mapToGlobal(QPoint(menuBtn_->width(), menuBtn_->height())),
+                   ui::eMenuAlignment_Right | ui::eMenuAlignment_Top);
+    });
+}
+
+// Tool tips of the caption buttons in the current language.
+void CMainWnd::ApplyCaptionTips() {
+    auto& rm = ui::ResourceManager::GetInstance();
+    const struct {
+        const char* control;
+        const char* key;
+    } tips[] = {{"menubtn", "caption_tip_menu"},  {"skinbtn", "caption_tip_skin"},
+                {"quesbtn", "caption_tip_help"},  {"minbtn", "caption_tip_min"},
+                {"maxbtn", "caption_tip_max"},    {"restorebtn", "caption_tip_restore"},
+                {"closebtn", "caption_tip_close"}};
+    for (const auto& tip : tips) {
+        QWidget* button = tip.control == std::string_view("menubtn")
+                              ? menuBtn_.data()
+                              : FindControl(QString::fromLatin1(tip.control));
+        if (button)
+            button->setToolTip(rm.GetText(QString::fromLatin1(tip.key)));
+    }
+    if (notice_)
+        notice_->Retranslate();
+}
+
+void CMainWnd::UpdateDeviceNotice() {
+    if (!notice_)
+        return;
+    const bool none = !AnyDeviceConnected();
+    if (!none && notice_->IsNoAccess())
+        notice_->ShowNoDevice(); // a device opened: whatever refused access is mended
+    if (none == notice_->isHidden()) {
+        notice_->setVisible(none);
+        if (none) {
+            notice_->raise();
+            // No device, no device tab; detection shows a tab again when its
+            // device connects.
+            for (const char* tab : {"ms_tab", "kb_tab", "mp_tab"})
+                if (QWidget* control = FindControl(QString::fromLatin1(tab)))
+                    control->hide();
+        }
+    }
+}
+
+void CMainWnd::resizeEvent(QResizeEvent* e) {
+    WindowImplBase::resizeEvent(e);
+    if (!notice_)
+        return;
+    const QWidget* caption = FindControl(QStringLiteral("caption_bar"));
+    const int top = caption ? caption->mapTo(this, QPoint(0, caption->height())).y() : 48;
+    notice_->setGeometry(0, top, width(), height() - top);
+}
+
+void CMainWnd::ShowWindow(bool show, bool takeFocus) {
+    UpdateDeviceNotice();
+    if (show && startMinimized_) {
+        if (isVisible() && !isMinimized()) {
+            startMinimized_ = false; // the user brought it up already
+        } else {
+            if (!trayAvailable_ && !isVisible())
+                showMinimized();
+            return;
+        }
+    }
+    if (!show && !trayAvailable_)
+        return;
+    WindowImplBase::ShowWindow(show, takeFocus);
+}
+
+void CMainWnd::RequestActivation() {
+    startMinimized_ = false;
+    PostMessage(kActivationMessage);
+}
+
+void CMainWnd::ReportNoAccess(const QString& path) {
+    if (!notice_ || AnyDeviceConnected())
+        return;
+    const QString installed = InstalledDeviceRule();
+    notice_->ShowNoAccess(path, installed.isEmpty() ? ShippedDeviceRule() : QString());
+    UpdateDeviceNotice();
+    if (noAccessReported_)
+        return;
+    noAccessReported_ = true;
+    Log(QStringLiteral("no access notice: ") + path);
+    startMinimized_ = false;
+    WindowImplBase::ShowWindow(true, true);
+    BringToFront();
 }
 
 QWidget* CMainWnd::CreateControl(const QString& className) {
@@ -274,6 +390,7 @@ void CMainWnd::LoadStartupLanguage() {
         rm.LoadLanguage(QStringLiteral("lan_en.xml"));
     }
     rm.ReloadText();
+    ApplyCaptionTips();
 }
 
 // --- notifications ------------------------------------------------------------
@@ -442,6 +559,7 @@ ui::LRESULT CMainWnd::HandleCustomMessage(unsigned uMsg, ui::WPARAM wParam, ui::
 }
 
 void CMainWnd::BringToFront() {
+    UpdateDeviceNotice();
     HandleMessage(ui::WM_SYSCOMMAND, ui::SC_RESTORE, 0);
     raise();
     activateWindow();
@@ -449,6 +567,13 @@ void CMainWnd::BringToFront() {
 
 void CMainWnd::ReportNoDevice(bool& guard) {
     ShowWindow(false);
+    if (!trayAvailable_ || (notice_ && notice_->IsNoAccess())) {
+        // The window itself says what is wrong (and how to mend a refused
+        // access); a box would only repeat it.
+        WindowImplBase::ShowWindow(true, true);
+        BringToFront();
+        return;
+    }
     if (guard)
         return;
     guard = true;
@@ -459,6 +584,8 @@ void CMainWnd::ReportNoDevice(bool& guard) {
 
 void CMainWnd::OnActivation() {
     Log(QStringLiteral("activation message"));
+    if (startMinimized_)
+        return; // the first scan's activation; the user has not asked yet
     if (AnyDeviceConnected())
         BringToFront();
     else
@@ -467,6 +594,7 @@ void CMainWnd::OnActivation() {
 
 void CMainWnd::OnTray(ui::LPARAM mouseMessage) {
     if (mouseMessage == static_cast<ui::LPARAM>(ui::WM_LBUTTONUP)) {
+        startMinimized_ = false;
         if (!AnyDeviceConnected()) {
             ReportNoDevice(trayBoxOpen_);
             return;
@@ -484,10 +612,12 @@ void CMainWnd::OnTray(ui::LPARAM mouseMessage) {
 }
 
 void CMainWnd::ShowTrayMenu() {
-    const QPoint pt = QCursor::pos() - QPoint(0, 50);
+    ShowMenuAt(QCursor::pos() - QPoint(0, 50), ui::eMenuAlignment_Left | ui::eMenuAlignment_Top);
+}
+
+void CMainWnd::ShowMenuAt(QPoint pt, unsigned alignment) {
     trayMenu_ = std::make_unique<ui::MenuWnd>();
-    if (!trayMenu_->Init(this, QStringLiteral("menu1.xml"), pt,
-                         ui::eMenuAlignment_Left | ui::eMenuAlignment_Top))
+    if (!trayMenu_->Init(this, QStringLiteral("menu1.xml"), pt, alignment))
         return;
     ui::MenuElement exit;
     exit.name = QStringLiteral("exit");
@@ -526,6 +656,7 @@ void CMainWnd::SwitchLanguage(bool chinese) {
     platform::RegistryStore registry;
     StoreLanguageChoice(chinese, ini, registry, platform::DebugLine);
     rm.ReloadText();
+    ApplyCaptionTips();
     update();
 }
 
@@ -567,6 +698,7 @@ void CMainWnd::OnTimer(unsigned id) {
         break;
     case kTimerRepaint:
         KillTimer(kTimerRepaint);
+        UpdateDeviceNotice();
         if (seams_.repaintPreviews)
             seams_.repaintPreviews(*this);
         else

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DeviceNotice.h"
 #include "app/MainMessages.h"
 #include "app/ThreadPlaces.h"
 #include "app/windows/HelpPanel.h"
@@ -9,6 +10,7 @@
 #include "ui/WindowImplBase.h"
 
 #include <QPointer>
+#include <QPushButton>
 
 #include <array>
 #include <atomic>
@@ -145,6 +147,30 @@ public:
     // Main window activation as the activation message does it.
     void BringToFront();
 
+    // --- desktop ----------------------------------------------------------------
+    // Shows or hides the window. Where the desktop has no tray a hidden window
+    // could not be brought back, so a request to hide leaves it on screen (the
+    // device notice says when nothing is connected; closing minimises it to
+    // the task bar). While the start is minimised, a request to show leaves it
+    // in the tray (or minimised) until the user asks for it.
+    void ShowWindow(bool show = true, bool takeFocus = true);
+    // "--minimized": the first device found does not bring the window up.
+    void SetStartMinimized(bool minimized) { startMinimized_ = minimized; }
+    // The user asked for the window (a second start): ends a minimised start
+    // and posts the activation message.
+    void RequestActivation();
+    // The device at `path` is plugged in but this user may not open it: the
+    // window comes up once with the commands that install the device rule.
+    void ReportNoAccess(const QString& path);
+    // Whether the tray icon is shown (decided at creation).
+    bool HasTray() const { return trayAvailable_; }
+    DeviceNotice* Notice() const { return notice_.data(); }
+    // The caption's menu button (language, about, exit); only without a tray.
+    QPushButton* MenuButton() const { return menuBtn_.data(); }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
 private:
     void OnWindowInit();
     void RouteToPages(ui::TNotifyUI& msg);
@@ -155,6 +181,11 @@ private:
     void OnActivation();
     void OnTray(ui::LPARAM mouseMessage);
     void ShowTrayMenu();
+    void ShowMenuAt(QPoint pt, unsigned alignment);
+    void CreateMenuButton();
+    void ApplyCaptionTips();
+    // Shows the device notice while no device is connected.
+    void UpdateDeviceNotice();
     void OnMenuCommand(const ui::MenuCmd* cmd);
     void SwitchLanguage(bool chinese);
     void LoadStartupLanguage();
@@ -180,6 +211,11 @@ private:
     HelpPanel help_;
     bool activationBoxOpen_ = false;
     bool trayBoxOpen_ = false;
+    bool trayAvailable_ = true;
+    bool startMinimized_ = false;
+    bool noAccessReported_ = false;
+    QPointer<DeviceNotice> notice_;
+    QPointer<QPushButton> menuBtn_;
 };
 
 } // namespace zk::app

@@ -26,7 +26,24 @@ bool StopEvent::IsSet() const {
 
 bool StopEvent::WaitFor(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);
-    return cv_.wait_for(lock, timeout, [this] { return set_; });
+    cv_.wait_for(lock, timeout, [this] { return set_ || woken_; });
+    woken_ = false;
+    return set_;
+}
+
+void StopEvent::Wake() {
+    {
+        std::lock_guard lock(mutex_);
+        woken_ = true;
+    }
+    cv_.notify_all();
+}
+
+device::HotplugSubscription WakeOnHotplug(const ThreadParam& param) {
+    return device::SubscribeHotplug([stop = param.stop] {
+        if (stop)
+            stop->Wake();
+    });
 }
 
 std::string_view OutcomeLine(StopOutcome outcome) {

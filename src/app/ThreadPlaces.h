@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/Hotplug.h"
+
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -18,13 +20,19 @@ public:
     void Set();
     void Reset();
     bool IsSet() const;
-    // True when the event is (or becomes) set within `timeout`.
+    // True when the event is (or becomes) set within `timeout`. A wake-up ends
+    // the wait early with false.
     bool WaitFor(std::chrono::milliseconds timeout) const;
+    // Ends the current wait early (or the next one, when nobody waits yet)
+    // without setting the event: a thread that waits between steps does its
+    // next step at once.
+    void Wake();
 
 private:
     mutable std::mutex mutex_;
     mutable std::condition_variable cv_;
     bool set_ = false;
+    mutable bool woken_ = false;
 };
 
 // One stop event per thread place; threads are started in places 1 to 14 and
@@ -62,6 +70,11 @@ enum class StopOutcome {
     TimedOut, // at least one thread was still running when the wait ran out
     Failed,   // a thread place could not be started (its thread was never created)
 };
+
+// Wakes the waits of the thread with `param` whenever an HID interface is
+// plugged in or unplugged, while the returned subscription lives (the
+// detection threads, so that they scan at once).
+device::HotplugSubscription WakeOnHotplug(const ThreadParam& param);
 
 // The diagnostic line that reports the outcome of the stop wait.
 std::string_view OutcomeLine(StopOutcome outcome);

@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 
 #include <atomic>
+#include <cerrno>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -147,8 +148,11 @@ private:
             hid.openOverlapped = 1;
             hid.openExclusive = 0;
             hid.devicePath = paths[i];
-            if (hid.Open() == 0)
+            if (hid.Open() == 0) {
+                if (hid.openError == EACCES && i < infos.size())
+                    ReportNoAccess(infos[i]);
                 continue;
+            }
             if (id_.Matches(hid.attributes.vendorId, hid.attributes.productId, hid.caps.usagePage,
                             hid.caps.usage)) {
                 Connect(hid.attributes.productId);
@@ -165,6 +169,17 @@ private:
         hid.pathInfo.clear();
         hid.pathCount = 0;
         hid.pathCursor = 0;
+    }
+
+    // The kind's own interface exists but refuses this user: said once per thread, so that the
+    // window can tell the user how to install the device rule instead of showing no device.
+    void ReportNoAccess(const HidInterfaceInfo& info) {
+        if (noAccessReported_ ||
+            !id_.Matches(info.vendorId, info.productId, info.usagePage, info.usage))
+            return;
+        noAccessReported_ = true;
+        platform::DebugLine("no access to " + info.path);
+        link_.QueueControlChanges({Change(ControlOp::ReportNoAccess, info.path)});
     }
 
     void Connect(uint16_t productId) {
@@ -221,6 +236,7 @@ private:
     const DetectionTiming& timing_;
     bool firstScan_ = true;
     bool listingFailed_ = false;
+    bool noAccessReported_ = false;
     int sameModeShown_ = -1; // last visibility handed over; -1 none since (dis)connect
 };
 

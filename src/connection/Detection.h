@@ -12,6 +12,10 @@
 //   KeyboardModel()
 //       0 for keyboard product 0x0800, 1 for 0x6556, unchanged for 0x7200.
 //
+// Between steps the thread waits with `stop`; a wait that ends early without
+// the stop (a hot-plug notice woke it) makes the next step come at once, so a
+// plugged device is found without waiting for the next scan.
+//
 // A poll step runs under the channel's transaction lock; nothing in it waits
 // for the GUI thread. The channels, the link and the timing must outlive the
 // thread.

@@ -38,6 +38,8 @@ enum class ControlOp {
     Update,                    // `control` redrawn
     ShowWindow,                // main window shown (value 1) or hidden (value 0)
     LoadKeyboardDeviceProfile, // load keyboard device profile number `value`
+    ReportNoAccess,            // the device at path `control` is plugged in but this user may
+                               // not open it (no device rule installed)
 };
 
 struct ControlChange {

@@ -74,7 +74,8 @@ public:
     virtual ~IHidBackend() = default;
     // Lists the present interfaces in a stable order; false when the list cannot be read.
     virtual bool Enumerate(std::vector<HidInterfaceInfo>& interfaces) = 0;
-    // Opens a path; nullptr when it cannot be opened (gone, in exclusive use, no access).
+    // Opens a path; nullptr when it cannot be opened (gone, in exclusive use, no access), with
+    // errno telling why (EACCES: this user may not open it).
     virtual std::unique_ptr<IHidConnection> Open(const std::string& path,
                                                  const HidOpenFlags& flags) = 0;
     // Presence test: whether the interface at `path` is still plugged in, without opening it

@@ -114,7 +114,9 @@ int CHidDevice::Open() {
     flags.read = openForRead != 0;
     flags.write = openForWrite != 0;
     flags.exclusive = openExclusive != 0;
+    errno = 0;
     std::shared_ptr<IHidConnection> connection = CurrentHidBackend()->Open(devicePath, flags);
+    openError = connection ? 0 : errno;
     if (!connection)
         return 0;
 

@@ -67,7 +67,8 @@ public:
     // or 0 with an empty list when the interfaces cannot be listed.
     int EnumeratePaths();
     // Opens devicePath with the open flags and reads its description. 1 on success; 0
-    // otherwise (the device is then closed). Opening an open device closes it first.
+    // otherwise (the device is then closed, and openError tells why the back end refused it).
+    // Opening an open device closes it first.
     int Open();
     // Ends a waiting read or write at once (its result is 0), frees the capability area and
     // closes the interface. Safe to call from another thread than the one reading or writing.
@@ -100,6 +101,9 @@ public:
     uint32_t openOverlapped = 0;
     uint32_t openExclusive = 0;
     std::string devicePath;
+    // Why the last Open could not open the interface: an errno value (EACCES when this user may
+    // not open it), 0 after a successful open or a refusal for another reason.
+    int openError = 0;
     std::shared_ptr<const HidPreparsedData> preparsedData;
     HidpCaps caps;
     HiddAttributes attributes;

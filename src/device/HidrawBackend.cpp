@@ -479,11 +479,14 @@ std::unique_ptr<IHidConnection> HidrawBackend::Open(const std::string& path,
         mode = O_WRONLY;
     UniqueFd fd(::open(devnode.c_str(), mode | O_NONBLOCK | O_CLOEXEC));
     if (!fd)
-        return nullptr;
+        return nullptr; // errno from open(): EACCES when the node's rights keep this user out
     // Advisory locks stand in for sharing modes between the programs that honour them.
     if (::flock(fd.Get(), (flags.exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) < 0 &&
-        errno == EWOULDBLOCK)
+        errno == EWOULDBLOCK) {
+        fd.Reset();
+        errno = EBUSY;
         return nullptr;
+    }
     HidrawNode node;
     if (FindNode(devnode, node)) {
         std::lock_guard lock(mutex_);

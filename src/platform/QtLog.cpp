@@ -4,7 +4,9 @@
 
 #include <QString>
 
-Q_LOGGING_CATEGORY(lcZk412v, "zk412v")
+// Warnings and above by default; QT_LOGGING_RULES="zk412v.debug=true" turns the
+// diagnostic lines on.
+Q_LOGGING_CATEGORY(lcZk412v, "zk412v", QtWarningMsg)
 
 namespace zk::platform {
 

@@ -23,7 +23,22 @@ QIcon FallbackIcon() {
     return QIcon(pm);
 }
 
+std::optional<bool> g_trayOverride;
+
 } // namespace
+
+bool TrayIcon::SystemTrayAvailable() {
+    if (g_trayOverride)
+        return *g_trayOverride;
+    const QByteArray forced = qgetenv("ZK412V_TRAY");
+    if (forced == "0" || forced == "1")
+        return forced == "1";
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayIcon::SetTrayAvailableOverride(std::optional<bool> available) {
+    g_trayOverride = available;
+}
 
 TrayIcon::TrayIcon() = default;
 
@@ -66,7 +81,7 @@ void TrayIcon::CreateTrayIcon(WindowImplBase* owner, const QIcon& icon, const QS
                          }
                          target->PostMessage(msg, 1, mouse);
                      });
-    if (QSystemTrayIcon::isSystemTrayAvailable())
+    if (SystemTrayAvailable())
         icon_->show();
 }
 

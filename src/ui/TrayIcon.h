@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <optional>
+
 class QSystemTrayIcon;
 
 namespace zk::ui {
@@ -36,6 +38,13 @@ public:
     QString GetTooltipText() const;
     // The Qt tray icon; null when none is created.
     QSystemTrayIcon* GetQtIcon() const { return icon_; }
+
+    // Whether the desktop shows tray icons (stock GNOME without an
+    // AppIndicator extension does not). The answer can be forced: by
+    // SetTrayAvailableOverride, else by the environment variable ZK412V_TRAY
+    // ("0" or "1"), else the desktop is asked.
+    static bool SystemTrayAvailable();
+    static void SetTrayAvailableOverride(std::optional<bool> available);
 
 private:
     QSystemTrayIcon* icon_ = nullptr;

@@ -1,5 +1,7 @@
 #include "ui/WindowImplBase.h"
 
+#include <QKeyEvent>
+
 #include "ui/DialogBuilder.h"
 #include "ui/Log.h"
 #include "ui/NotifyHub.h"
@@ -447,6 +449,18 @@ void WindowImplBase::timerEvent(QTimerEvent* e) {
         return;
     }
     HandleMessage(WM_TIMER, it.value(), 0);
+}
+
+void WindowImplBase::keyPressEvent(QKeyEvent* e) {
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    const int key = e->key();
+    const bool dialogKey = key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (dialogKey && mods == Qt::NoModifier && !e->isAutoRepeat() &&
+        ResponseDefaultKeyEvent(key == Qt::Key_Enter ? Qt::Key_Return : key)) {
+        e->accept();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void WindowImplBase::mousePressEvent(QMouseEvent* e) {

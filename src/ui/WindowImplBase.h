@@ -81,6 +81,13 @@ public:
     virtual void OnDestroy() {}
     // Last step of destruction, see above.
     virtual void OnFinalMessage() {}
+    // Escape or Enter that no control of the window took (a control that
+    // captures keys takes them): true when the window acted on it. Dialogs
+    // cancel on Escape and confirm on Enter; by default nothing happens.
+    virtual bool ResponseDefaultKeyEvent(int key) {
+        (void)key;
+        return false;
+    }
 
     // --- window operations -------------------------------------------------
     // Builds the window. False when the layout cannot be built (the window
@@ -154,6 +161,7 @@ protected:
     void changeEvent(QEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     friend class PaintManager;

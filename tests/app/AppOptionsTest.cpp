@@ -18,6 +18,25 @@ TEST(CommandLine, AcceptsEmulatorOptionsInBothSpellings) {
 
     EXPECT_TRUE(ParseCommandLine({"-h"}).options.help);
     EXPECT_TRUE(ParseCommandLine({"--help"}).options.help);
+
+    auto c = ParseCommandLine({"--minimized"});
+    EXPECT_TRUE(c.error.empty());
+    EXPECT_TRUE(c.options.minimized);
+    EXPECT_FALSE(c.options.emulate);
+    EXPECT_FALSE(ParseCommandLine({"--emulate"}).options.minimized);
+    EXPECT_TRUE(ParseCommandLine({"--version"}).options.version);
+}
+
+TEST(CommandLine, HelpNamesEveryOptionThatIsAccepted) {
+    const std::string help = zk::app::UsageText();
+    for (const char* option :
+         {"--emulate", "--keyboard-model", "--minimized", "--version", "--help", "-h"}) {
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+        // Accepted: an error, if any, is about what follows it.
+        EXPECT_EQ(ParseCommandLine({option, "1"}).error.find(std::string("\"") + option + "\""),
+                  std::string::npos)
+            << option;
+    }
 }
 
 TEST(CommandLine, RejectsBadInputWithAMessage) {
@@ -27,6 +46,8 @@ TEST(CommandLine, RejectsBadInputWithAMessage) {
                                                                   {"--keyboard-model=1x"},
                                                                   {"--keyboard-model="},
                                                                   {"--emulatee"},
+                                                                  {"--minimised"},
+                                                                  {"-v"},
                                                                   {"extra"}}) {
         auto r = ParseCommandLine(args);
         EXPECT_FALSE(r.error.empty()) << args.front();

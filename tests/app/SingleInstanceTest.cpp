@@ -28,6 +28,7 @@ struct ProgramRun {
         env.insert("XDG_RUNTIME_DIR", h); // private socket folder (mode 0700)
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("QT_LOGGING_RULES", "zk412v.debug=true");
+        env.insert("ZK412V_TRAY", "1");
     }
 
     void Start(QProcess& p) {

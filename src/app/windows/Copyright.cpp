@@ -25,6 +25,11 @@ void Ccopyright::resizeEvent(QResizeEvent* e) {
     ApplyRoundedRegion(*this, LayoutCornerRadius(*this));
 }
 
+bool Ccopyright::ResponseDefaultKeyEvent(int /*key*/) {
+    Close(ui::IDCANCEL);
+    return true;
+}
+
 void Ccopyright::Notify(ui::TNotifyUI& msg) {
     if (msg.Is(ui::DUI_MSGTYPE_CLICK, QStringLiteral("closebtn")))
         Close(ui::IDCANCEL);

@@ -20,6 +20,8 @@ public:
     void InitWindow() override;
     void Notify(ui::TNotifyUI& msg) override;
     void OnFinalMessage() override;
+    // Escape and Enter close the window as its close button does.
+    bool ResponseDefaultKeyEvent(int key) override;
 
     // The maker's web page that "NetText" opens.
     static QUrl MakerWebPage();

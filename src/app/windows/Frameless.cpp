@@ -49,6 +49,12 @@ void SetUpFrameless(ui::WindowImplBase& window, int captionHeight) {
                 SetSkinPicture(label, QStringLiteral("icons/logo.png"));
         }
     }
+    if (QWidget* close = window.FindControl(QStringLiteral("closebtn"))) {
+        close->setToolTip(
+            ui::ResourceManager::GetInstance().GetText(QStringLiteral("caption_tip_close_dialog")));
+        // Tab goes round the window's own controls; Escape closes, as the tip says.
+        close->setFocusPolicy(Qt::ClickFocus);
+    }
 }
 
 bool SetSkinPicture(QWidget* widget, const QString& rel) {

@@ -18,7 +18,9 @@ int LayoutCornerRadius(ui::WindowImplBase& window, int fallback = 6);
 void ApplyRoundedRegion(ui::WindowImplBase& window, int radius);
 
 // Prepares a frameless auxiliary window after Create: caption drag height from the layout
-// (or `captionHeight`), rounded region, and a maximum size of the monitor's work area.
+// (or `captionHeight`), rounded region, a maximum size of the monitor's work area, and the
+// caption's close button ("closebtn") with its tool tip, left out of the Tab order (Escape
+// closes).
 void SetUpFrameless(ui::WindowImplBase& window, int captionHeight);
 
 // Shows the skin picture `rel` (e.g. "icons/logo.png", with its @2x partner on HiDPI screens)

@@ -96,6 +96,16 @@ ui::LRESULT CMsgWnd::HandleCustomMessage(unsigned uMsg, ui::WPARAM wParam, ui::L
     return 0;
 }
 
+bool CMsgWnd::ResponseDefaultKeyEvent(int key) {
+    if (key == Qt::Key_Escape) {
+        Close(0);
+        return true;
+    }
+    QWidget* ok = FindControl(QStringLiteral("confirm_btn"));
+    Close(ok && ok->isVisible() && ok->isEnabled() ? 1 : 0);
+    return true;
+}
+
 void CMsgWnd::OnFinalMessage() {
     deleteLater();
 }

@@ -30,6 +30,9 @@ public:
     ui::LRESULT HandleCustomMessage(unsigned uMsg, ui::WPARAM wParam, ui::LPARAM lParam,
                                     bool& bHandled) override;
     void OnFinalMessage() override;
+    // Escape ends the box as Cancel does (0); Enter as OK does (1), or with 0
+    // when the box has no OK button.
+    bool ResponseDefaultKeyEvent(int key) override;
 
     // Sets the message text (see ShowMessage); an empty text changes nothing.
     void SetMessage(const QString& text, bool isKey);

@@ -73,6 +73,14 @@ void CPalletDialog::Confirm() {
     Close(kResultConfirmed);
 }
 
+bool CPalletDialog::ResponseDefaultKeyEvent(int key) {
+    if (key == Qt::Key_Escape)
+        Close(kResultClosed);
+    else
+        Confirm();
+    return true;
+}
+
 void CPalletDialog::Notify(ui::TNotifyUI& msg) {
     const QString& name = msg.senderName;
     if (msg.sType == QLatin1String(ui::DUI_MSGTYPE_COLORCHANGED)) {

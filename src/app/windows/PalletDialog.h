@@ -51,6 +51,8 @@ public:
     // The colour confirmed with "okbtn" (the initial colour until then).
     std::uint32_t GetChosenColor() const { return chosen_; }
     CColorPaletteUI* Palette() const { return palette_; }
+    // Escape closes the dialog as "closebtn" does; Enter confirms as "okbtn".
+    bool ResponseDefaultKeyEvent(int key) override;
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
