@@ -1,0 +1,159 @@
+// The key-capture window on a real X server: keys typed through XTEST
+// (xdotool) reach the window through its keyboard grab and become the
+// low-level record of the scan-code table, as a user's typing would. Run by
+// CTest under xvfb-run on the xcb platform; elsewhere the cases are skipped.
+
+#include "pages/mouse/KeyCaptureWnd.h"
+#include "support/TempDir.h"
+#include "ui/Controls.h"
+#include "ui/ResourceManager.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QThread>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+
+using namespace std::chrono_literals;
+using zk::settings::ButtonAction;
+
+namespace {
+
+bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 3s) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+// Types one key (an X keysym name) through XTEST.
+bool Type(const QString& keysym) {
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keysym});
+    return xdotool.waitForFinished(5000) && xdotool.exitStatus() == QProcess::NormalExit &&
+           xdotool.exitCode() == 0;
+}
+
+// Whether the X server has Caps Lock locked (the Lock modifier of its state).
+bool CapsLocked() {
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11)
+        return false;
+    xcb_connection_t* c = x11->connection();
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    xcb_query_pointer_reply_t* reply =
+        xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr);
+    const bool locked = reply && (reply->mask & XCB_MOD_MASK_LOCK);
+    free(reply);
+    return locked;
+}
+
+class KeyCaptureOnX11 : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X server (run by CTest under xvfb-run)";
+        const QString stage = qEnvironmentVariable("ZK_STAGE_DIR");
+        auto& rm = zk::ui::ResourceManager::GetInstance();
+        rm.SetInstancePath(stage + QStringLiteral("/"));
+        rm.SetResourcePath(stage + QStringLiteral("/skin/"));
+        ASSERT_TRUE(rm.LoadResource(QStringLiteral("res.xml")));
+        rm.SetLanguage(QStringLiteral("en"));
+        rm.LoadLanguage(QStringLiteral("lan_en.xml"));
+        QDir::setSearchPaths(QStringLiteral("skin"), {stage + QStringLiteral("/skin/")});
+
+        window_ = new zk::pages::CKbkey;
+        ASSERT_TRUE(
+            window_->Create(nullptr, QStringLiteral("KbSetWnd"), zk::ui::WindowStyle::Dialog));
+        window_->CenterWindow();
+        window_->ShowWindow(true);
+        // Shown, it takes the keyboard.
+        ASSERT_TRUE(SpinUntil([this] {
+            return window_->Hook().IsInstalled() && QWidget::keyboardGrabber() == window_ &&
+                   window_->windowHandle() && window_->windowHandle()->isExposed();
+        }));
+        QThread::msleep(100); // the server has the grab before the first key
+    }
+    void TearDown() override {
+        if (window_ && window_->IsWindow()) {
+            window_->Close();
+            SpinUntil([this] { return !window_ || !window_->IsWindow(); });
+        }
+        delete window_;
+    }
+
+    QPointer<zk::pages::CKbkey> window_;
+};
+
+TEST_F(KeyCaptureOnX11, TypedKeysArriveThroughTheGrabWithTheirCodes) {
+    struct Case {
+        const char* keysym;
+        const char* displayKey;
+        ButtonAction action;
+    };
+    const Case cases[] = {
+        {"Return", "keyboard_key_Enter", {0x20, 0x00, 0x28}},
+        {"KP_Enter", "keyboard_key_Num Enter", {0x20, 0x00, 0x58}}, // the extended Enter
+        {"a", "keyboard_key_A", {0x20, 0x00, 0x04}},
+        {"Shift_L", "keyboard_key_LShift", {0x20, 0x02, 0x00}},
+        {"Control_R", "keyboard_key_RCtrl", {0x20, 0x10, 0x00}}, // extended, the right one
+        {"Home", "keyboard_key_Home", {0x20, 0x00, 0x4A}},
+        {"KP_Divide", "keyboard_key_Num /", {0x20, 0x00, 0x54}},
+        {"slash", "keyboard_key_/", {0x20, 0x00, 0x38}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keysym);
+        ASSERT_TRUE(Type(QString::fromLatin1(c.keysym)));
+        EXPECT_TRUE(SpinUntil([&] { return window_->ResultKey() == QLatin1String(c.displayKey); }))
+            << window_->ResultKey().toStdString();
+        ASSERT_TRUE(window_->Result());
+        EXPECT_EQ(*window_->Result(), c.action);
+        EXPECT_EQ(zk::ui::GetResourceKey(window_->FindControl(QStringLiteral("kb_name_edit"))),
+                  QLatin1String(c.displayKey));
+    }
+    // A key no button can play changes nothing.
+    ASSERT_TRUE(Type(QStringLiteral("XF86AudioRaiseVolume")));
+    SpinUntil([] { return false; }, 200ms);
+    EXPECT_EQ(window_->ResultKey(), QStringLiteral("keyboard_key_/"));
+
+    // Confirm releases the keyboard.
+    window_->FindControl<QAbstractButton>(QStringLiteral("kb_set_confirm"))->click();
+    ASSERT_TRUE(SpinUntil([this] { return !window_->IsWindow(); }));
+    EXPECT_TRUE(window_->Confirmed());
+    EXPECT_FALSE(window_->Hook().IsInstalled());
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+}
+
+TEST_F(KeyCaptureOnX11, CapsLockStillReachesTheSystemAndDestroyReleasesTheGrab) {
+    const bool before = CapsLocked();
+    ASSERT_TRUE(Type(QStringLiteral("Caps_Lock")));
+    EXPECT_TRUE(SpinUntil([&] { return CapsLocked() != before; }));
+    // It is a keyboard key as well.
+    EXPECT_TRUE(
+        SpinUntil([this] { return window_->ResultKey() == QLatin1String("keyboard_key_Caplk"); }));
+    ASSERT_TRUE(Type(QStringLiteral("Caps_Lock")));
+    EXPECT_TRUE(SpinUntil([&] { return CapsLocked() == before; }));
+
+    // Gone without confirm or cancel: the keyboard is free again.
+    window_->Close();
+    ASSERT_TRUE(SpinUntil([this] { return !window_->IsWindow(); }));
+    EXPECT_FALSE(window_->Confirmed());
+    EXPECT_FALSE(window_->Hook().IsInstalled());
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+}
+
+} // namespace
