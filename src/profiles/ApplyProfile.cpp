@@ -21,6 +21,20 @@ std::optional<std::string> SliderPicture(std::optional<int> position) {
     return "qelma/" + std::to_string(*position + 1) + ".png";
 }
 
+// The keyboard's device links have a section of their own, "DEVICEPROCESS",
+// once programs are linked to them; files that predate it keep them in
+// "PROCESS", which the key links share.
+constexpr std::string_view kKeyboardDeviceProcess = "DEVICEPROCESS";
+
+std::string LinkedPath(const ProfileIndex& index, ProfileKind kind, int selected) {
+    if (index.Kind() == DeviceKind::Keyboard && kind == ProfileKind::Device) {
+        std::string path = index.File().Read(kKeyboardDeviceProcess, std::to_string(selected), "");
+        if (!path.empty())
+            return path;
+    }
+    return index.Process(kind, selected);
+}
+
 } // namespace
 
 std::optional<std::string> LinkedProgramName(std::string_view path) {
@@ -32,12 +46,16 @@ std::optional<std::string> LinkedProgramName(std::string_view path) {
 
 LinkDisplay ApplySelection(ProfileIndex index, ProfileKind kind, int selected) {
     index.SetSelected(kind, selected);
+    return LinkOf(index, kind, selected);
+}
+
+LinkDisplay LinkOf(const ProfileIndex& index, ProfileKind kind, int selected) {
     LinkDisplay link;
     // Any flag that reads as a non-zero number counts as linked.
     link.linked =
         index.File().ReadInt(SectionsOf(index.Kind(), kind).linked, std::to_string(selected)) != 0;
     if (link.linked)
-        link.programName = LinkedProgramName(index.Process(kind, selected));
+        link.programName = LinkedProgramName(LinkedPath(index, kind, selected));
     return link;
 }
 

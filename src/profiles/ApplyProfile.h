@@ -38,6 +38,10 @@ std::optional<std::string> LinkedProgramName(std::string_view path);
 // The shared first steps of every apply: the index file remembers `index` as
 // the selected profile of `kind`, and the link of that profile is looked up.
 LinkDisplay ApplySelection(ProfileIndex index, ProfileKind kind, int selected);
+// The link display of profile `selected` of `kind`, the index left as it is.
+// The keyboard's device links are looked up in "DEVICEPROCESS" first, then in
+// "PROCESS".
+LinkDisplay LinkOf(const ProfileIndex& index, ProfileKind kind, int selected);
 
 // Loads the device profile `index` and makes the live settings record the
 // loaded profile record (also when the load failed: the record then takes
