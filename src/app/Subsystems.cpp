@@ -5,6 +5,7 @@
 #include "connection/Notification.h"
 #include "emulator/Emulator.h"
 #include "macros/MacroLibrary.h"
+#include "pages/mouse/ButtonPage.h"
 #include "pages/mouse/LightingPage.h"
 #include "platform/Log.h"
 #include "profiles/ProfileSaves.h"
@@ -203,8 +204,8 @@ profiles::StoreSeams Subsystems::StoreSeams() {
             system.wheelLines = *lines;
         return system;
     };
-    return profiles::StoreSeams{[this](std::string_view key) { ShowMessage(key); },
-                                systemPointer, ProgramFolder()};
+    return profiles::StoreSeams{[this](std::string_view key) { ShowMessage(key); }, systemPointer,
+                                ProgramFolder()};
 }
 
 bool Subsystems::PickColour(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen) {
@@ -213,6 +214,14 @@ bool Subsystems::PickColour(QWidget* parent, std::uint32_t initial, std::uint32_
 
 void Subsystems::ShowMessage(std::string_view key) {
     window_.ShowMessageBox(QString::fromUtf8(key.data(), static_cast<int>(key.size())), true);
+}
+
+void Subsystems::ShowFormattedMessage(std::string_view key, int argument) {
+    const QString id = QString::fromUtf8(key.data(), static_cast<int>(key.size()));
+    QString text = ui::ResourceManager::GetInstance().GetText(id);
+    if (text.isEmpty())
+        text = id;
+    window_.ShowMessageBox(text.replace(QStringLiteral("%d"), QString::number(argument)), false);
 }
 
 void Subsystems::RefreshPages(pages::DeviceKind kind) {
@@ -233,6 +242,7 @@ void Subsystems::InstallSeams() {
     // Worker threads by place.
     auto detection = [this](DeviceKind kind) {
         return [this, kind](const ThreadParam& param) {
+            const auto wake = WakeOnHotplug(param); // a plugged device is found at once
             connection::RunDetection(kind, channels_, names_, *link_, StopWaitOf(param));
         };
     };
@@ -288,6 +298,18 @@ void Subsystems::InstallSeams() {
     };
     seams.routeToPage = [this](ui::TNotifyUI& msg) { return pages_->Route(msg); };
 
+    // The input hook's keys for the button page's key capture (0x810), and
+    // the end of that capture when the window loses activation or goes.
+    static_assert(kMsgButtonKeyCapture == ui::WM_HOOK_MOU_SINGLEKEY);
+    seams.buttonKeyCapture = [this](CMainWnd&, ui::WPARAM wParam, ui::LPARAM lParam) {
+        if (auto* page = pages_->Find<pages::ButtonPage>())
+            page->OnHookedKey(wParam, lParam);
+    };
+    seams.removeInputHooks = [this](CMainWnd&) {
+        if (auto* page = pages_->Find<pages::ButtonPage>())
+            page->RemoveInputHooks();
+    };
+
     // The keyboard picture shows no light while its key-operation tab is selected.
     window_.AddPageHandler(QString::fromLatin1(ui::DUI_MSGTYPE_SELECTCHANGED),
                            [this](CMainWnd&, ui::TNotifyUI&) { UpdateKeyOperationTab(); });
@@ -303,6 +325,13 @@ void Subsystems::InitKeyboardProfiles() {
                  selectors.light.names, kComboEntryHeight);
     FillSelector(window_.FindControl(QStringLiteral("kb_key_profile_combo")), selectors.key.names,
                  kComboEntryHeight);
+    // The combos show the stored choices, applying nothing.
+    ui::SelectItem(window_.FindControl(QStringLiteral("kb_device_profile_combo")),
+                   selectors.device.select);
+    ui::SelectItem(window_.FindControl(QStringLiteral("kb_deng_profile_combo")),
+                   selectors.light.select);
+    ui::SelectItem(window_.FindControl(QStringLiteral("kb_key_profile_combo")),
+                   selectors.key.select);
 }
 
 void Subsystems::InitMouseProfiles() {
@@ -328,6 +357,7 @@ void Subsystems::InitMousepadProfiles() {
     const auto entries = mousepad_.store.InitialiseProfiles();
     FillSelector(window_.FindControl(QStringLiteral("mp_deng_profile_combo")), entries.names,
                  kComboEntryHeight);
+    ui::SelectItem(window_.FindControl(QStringLiteral("mp_deng_profile_combo")), entries.select);
 }
 
 // --- control changes of the detection threads -------------------------------------
@@ -374,6 +404,9 @@ void Subsystems::ApplyControlChanges(const std::vector<ControlChange>& changes) 
         case ControlOp::LoadKeyboardDeviceProfile:
             keyboard_.image.model.store(connection::KeyboardModel());
             keyboard_.store.LoadDeviceProfile(change.value);
+            break;
+        case ControlOp::ReportNoAccess:
+            window_.ReportNoAccess(QString::fromStdString(change.control));
             break;
         }
     }

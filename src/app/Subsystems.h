@@ -83,6 +83,7 @@ public:
     // What the pages need of the program (GUI thread).
     bool PickColour(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen) override;
     void ShowMessage(std::string_view key) override;
+    void ShowFormattedMessage(std::string_view key, int argument) override;
     void RefreshPages(pages::DeviceKind kind) override;
     platform::PointerSettings& Pointer() override { return *pointer_; }
 

@@ -45,6 +45,12 @@ public:
     virtual bool PickColour(QWidget* parent, std::uint32_t initial, std::uint32_t& chosen) = 0;
     // The main window's message box with a language-file key.
     virtual void ShowMessage(std::string_view key) = 0;
+    // The message box with a language text that is a format with one integer
+    // ("%d"); without an override the text shows unformatted.
+    virtual void ShowFormattedMessage(std::string_view key, int argument) {
+        (void)argument;
+        ShowMessage(key);
+    }
     // Refreshes every page of `kind` (after a profile was applied, say).
     virtual void RefreshPages(DeviceKind kind) = 0;
     // The light preview of the device pictures: the resets and set-ups that

@@ -1,11 +1,14 @@
 #include "pages/PageSet.h"
 
 #include "pages/keyboard/LightingPage.h"
+#include "pages/macros/MacroEditorPage.h"
+#include "pages/mouse/ButtonPage.h"
 #include "pages/mouse/DpiPage.h"
 #include "pages/mouse/LightingPage.h"
 #include "pages/mouse/PerformancePage.h"
 #include "pages/mousepad/LightingPage.h"
 #include "pages/profiles/MouseDeviceProfiles.h"
+#include "pages/profiles/ProfileSelectors.h"
 
 namespace zk::pages {
 
@@ -16,7 +19,12 @@ PageSet::PageSet(QWidget* window, const Sessions& sessions, PageServices& servic
     pages_.push_back(std::make_unique<MouseLightPage>(window, sessions.mouse, services));
     pages_.push_back(std::make_unique<KeyboardLightPage>(window, sessions.keyboard, services));
     pages_.push_back(std::make_unique<MousepadLightPage>(window, sessions.mousepad, services));
+    pages_.push_back(std::make_unique<KeyboardProfiles>(window, sessions.keyboard, services));
+    pages_.push_back(std::make_unique<MousepadProfiles>(window, sessions.mousepad, services));
     pages_.push_back(std::make_unique<PerformancePage>(window, sessions.mouse, services));
+    pages_.push_back(std::make_unique<ButtonPage>(window, sessions.mouse, services));
+    pages_.push_back(std::make_unique<MacroEditorPage>(window, DeviceKind::Mouse, services));
+    pages_.push_back(std::make_unique<MacroEditorPage>(window, DeviceKind::Keyboard, services));
 }
 
 PageSet::~PageSet() = default;

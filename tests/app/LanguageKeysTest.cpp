@@ -37,9 +37,12 @@ void Use(KeyUses& uses, const QString& key, const QString& where) {
 // The families of text keys that code names as literals.
 const QRegularExpression kKeyFamilies(
     QStringLiteral("^(message_text_\\d+|profile_full|Modify_Delay_erro_text|close_text"
-                   "|macro_(name|action|index|file)_\\w+|keyboard_key_.+|mouse_key_[A-Za-z]\\w*"
+                   "|macro_(name|action|index|file)_\\w+|keyboard_key_.+"
+                   // control names of the button popup are not text keys
+                   "|mouse_key_(?!list$|distribute$)[A-Za-z]\\w*"
                    "|mouse_move_to_\\w+_text|mouse_cursor_text|mouse_text|GUN_\\d+"
-                   "|system_(power|sleep|wake_up)|combo_[a-z]+|media_[a-z_]+|web_[a-z]+"
+                   "|system_(power|sleep|wake_up)|combo_[a-z]+|media_(?!key_list$|set_key$)[a-z_]+"
+                   "|web_[a-z]+"
                    "|wed_[a-z]+|(kb1?|mp)_light_mode_\\d+|lightpage_\\w+|Deng_FX[A-Z]+_text)$"));
 // A string literal.
 const QRegularExpression kLiteral(QStringLiteral("\"((?:[^\"\\\\\\n]|\\\\.)*)\""));

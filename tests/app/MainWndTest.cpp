@@ -45,10 +45,9 @@ TEST_F(MainWndTest, LayoutHasCaptionDeviceTabsAndPagesAtItsOwnSize) {
                              "ms_tab", "kb_tab", "mp_tab"})
         EXPECT_NE(Button(*wnd_, name), nullptr) << name;
     // Sub-layouts of the custom tags are built into the page stacks.
-    for (const char* title :
-         {"DPI_slider_1", "mouse_key_title", "light_check_1", "USB_rate_btn", "mouse_macro_title",
-          "keyboard_key_title", "kb_deng_combo_modeSelect", "keyboard_macro_title",
-          "mp_deng_combo_modeSelect"})
+    for (const char* title : {"DPI_slider_1", "mouse_key_title", "light_check_1", "USB_rate_btn",
+                              "ms_MacroName_list", "keyboard_key_title", "kb_deng_combo_modeSelect",
+                              "kb_MacroName_list", "mp_deng_combo_modeSelect"})
         EXPECT_NE(wnd_->FindControl(QString::fromLatin1(title)), nullptr) << title;
     // The mouse preview LEDs start with their overlay on and transparent.
     for (int i = 0; i < zk::app::kMousePreviewCount; ++i) {
