@@ -4,10 +4,11 @@
 // and an append and a rewrite of the index must read back.
 #include "macros/MacroLibrary.h"
 
+#include "support/FuzzInput.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,34 +34,15 @@ const fs::path& Folder() {
     return folder;
 }
 
-void Put(const fs::path& file, std::string_view bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<long>(bytes.size()));
-}
-
-// The input's parts: index, action file and repeat counts, split at 0xFF bytes.
-std::vector<std::string_view> Parts(std::string_view bytes) {
-    std::vector<std::string_view> parts;
-    while (parts.size() < 2) {
-        const auto at = bytes.find('\xFF');
-        if (at == std::string_view::npos)
-            break;
-        parts.push_back(bytes.substr(0, at));
-        bytes.remove_prefix(at + 1);
-    }
-    parts.push_back(bytes);
-    parts.resize(3);
-    return parts;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const auto parts = Parts(std::string_view(reinterpret_cast<const char*>(data), size));
+    const auto parts =
+        zktest::SplitParts(std::string_view(reinterpret_cast<const char*>(data), size), 3);
     fs::remove_all(Folder());
     fs::create_directories(Folder());
-    Put(Folder() / "msMacro.ini", parts[0]);
-    Put(Folder() / "CirNum.ini", parts[2]);
+    zktest::PutFile(Folder() / "msMacro.ini", parts[0]);
+    zktest::PutFile(Folder() / "CirNum.ini", parts[2]);
     const MacroLibrary library(Folder(), "msMacro.ini");
 
     const std::vector<std::string> names = library.ReadNames();
@@ -70,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (CheckMacroName(name) != MacroError::None)
             continue;
         if (const auto path = library.ActionFilePath(name))
-            Put(*path, parts[1]);
+            zktest::PutFile(*path, parts[1]);
         const auto actions = library.ReadActions(name);
         Check(actions.size() == library.ReadActionLines(name).size());
         library.ReadRepeatCount(name);

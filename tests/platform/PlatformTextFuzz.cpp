@@ -6,10 +6,11 @@
 #include "platform/Folders.h"
 #include "platform/Registry.h"
 
+#include "support/FuzzInput.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,32 +39,14 @@ const fs::path& Home() {
     return home;
 }
 
-void Put(const fs::path& file, std::string_view bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string_view> Parts(std::string_view bytes) {
-    std::vector<std::string_view> parts;
-    while (parts.size() < 2) {
-        const auto at = bytes.find('\xFF');
-        if (at == std::string_view::npos)
-            break;
-        parts.push_back(bytes.substr(0, at));
-        bytes.remove_prefix(at + 1);
-    }
-    parts.push_back(bytes);
-    parts.resize(3);
-    return parts;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const fs::path& home = Home();
-    const auto parts = Parts(std::string_view(reinterpret_cast<const char*>(data), size));
+    const auto parts =
+        zktest::SplitParts(std::string_view(reinterpret_cast<const char*>(data), size), 3);
 
-    Put(home / "registry.ini", parts[0]);
+    zktest::PutFile(home / "registry.ini", parts[0]);
     const platform::RegistryStore registry(home / "registry.ini");
     for (auto root : {platform::RegistryRoot::CurrentUser, platform::RegistryRoot::LocalMachine})
         if (auto key = registry.OpenKey(root, platform::RegistryStore::ProductKey(root))) {
@@ -72,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 Check(text->find('\n') == std::string::npos);
         }
 
-    Put(home / ".config" / "user-dirs.dirs", parts[1]);
+    zktest::PutFile(home / ".config" / "user-dirs.dirs", parts[1]);
     const std::string documents = platform::GetDocumentsFolder();
     Check(!documents.empty() && documents.front() == '/');
 
