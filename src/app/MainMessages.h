@@ -3,6 +3,8 @@
 // Private window messages and timer ids of the main window. Worker threads
 // reach the main window only through these messages and timers.
 
+#include "ui/DeviceHook.h"
+
 namespace zk::app {
 
 // Asks the main window to show itself (second start of the program, first
@@ -11,11 +13,11 @@ inline constexpr unsigned kActivationMessage = 0xC004;
 
 // Input hook (sent): key capture of the keyboard's key-function page and of
 // the button-assignment page; wParam the keyboard message, lParam the event
-// record.
-inline constexpr unsigned kMsgKeyboardKeyCapture = 0x801;
-inline constexpr unsigned kMsgKeyboardHookNote = 0x802;
-inline constexpr unsigned kMsgButtonKeyCapture = 0x810;
-inline constexpr unsigned kMsgButtonHookNote = 0x811;
+// record. The hook's own table of messages (ui/DeviceHook.h) is the one.
+inline constexpr unsigned kMsgKeyboardKeyCapture = ui::WM_HOOK_KEY_SINGLEKEY;
+inline constexpr unsigned kMsgKeyboardHookNote = ui::WM_HOOK_KEY_KBHITKEY;
+inline constexpr unsigned kMsgButtonKeyCapture = ui::WM_HOOK_MOU_SINGLEKEY;
+inline constexpr unsigned kMsgButtonHookNote = ui::WM_HOOK_MOU_HITKEY;
 // Mouse change notifications (sent): read all settings / re-read the record.
 inline constexpr unsigned kMsgMouseReadAll = 0x901;
 inline constexpr unsigned kMsgMouseReread = 0x902;

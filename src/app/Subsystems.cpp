@@ -300,7 +300,6 @@ void Subsystems::InstallSeams() {
 
     // The input hook's keys for the button page's key capture (0x810), and
     // the end of that capture when the window loses activation or goes.
-    static_assert(kMsgButtonKeyCapture == ui::WM_HOOK_MOU_SINGLEKEY);
     seams.buttonKeyCapture = [this](CMainWnd&, ui::WPARAM wParam, ui::LPARAM lParam) {
         if (auto* page = pages_->Find<pages::ButtonPage>())
             page->OnHookedKey(wParam, lParam);
