@@ -66,4 +66,41 @@ int EditIndex(const ColourControls& names, const QString& name) {
     return -1;
 }
 
+bool RouteLiveLightControls(const ui::TNotifyUI& msg, const LiveLightNames& names,
+                            LiveLightHandlers& page) {
+    auto is = [&msg](const QString& control) {
+        return msg.senderName.compare(control, Qt::CaseInsensitive) == 0;
+    };
+    if (msg.Is(ui::DUI_MSGTYPE_COLORCHANGED) && is(names.colour.palette)) {
+        page.OnColourChosen(static_cast<std::uint32_t>(msg.wParam));
+        return true;
+    }
+    if (msg.Is(ui::DUI_MSGTYPE_TEXTCHANGED)) {
+        if (const int component = EditIndex(names.colour, msg.senderName); component >= 0) {
+            page.OnColourEdited(component);
+            return true;
+        }
+    }
+    if (msg.Is(ui::DUI_MSGTYPE_CLICK) && is(names.cycle)) {
+        page.OnCycleClicked();
+        return true;
+    }
+    if (msg.Is(ui::DUI_MSGTYPE_VALUECHANGED) || msg.Is(ui::DUI_MSGTYPE_MOVEVALUECHANGED)) {
+        if (is(names.brightness)) {
+            page.OnBrightness();
+            return true;
+        }
+        if (is(names.speed)) {
+            page.OnSpeed();
+            return true;
+        }
+    }
+    if (msg.Is(ui::DUI_MSGTYPE_SELECTCHANGED) && msg.wParam != 0 &&
+        (is(names.forward) || is(names.backward))) {
+        page.OnDirection(is(names.forward));
+        return true;
+    }
+    return false;
+}
+
 } // namespace zk::pages

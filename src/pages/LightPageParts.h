@@ -5,6 +5,8 @@
 // groups of a mode, and the byte writes into a live light state that the
 // previews read.
 
+#include "ui/Notify.h"
+
 #include <QString>
 
 #include <array>
@@ -46,5 +48,37 @@ void EnableGroups(QWidget* window, std::span<const char* const> names, std::span
 
 // The index of a control name among `edits`, -1 when none.
 int EditIndex(const ColourControls& names, const QString& name);
+
+// The controls of a page that edits a live light state besides its mode: the
+// colour controls, the colour-cycle check, the brightness and speed sliders
+// and the two direction options.
+struct LiveLightNames {
+    ColourControls colour;
+    QString cycle;
+    QString brightness;
+    QString speed;
+    QString forward;
+    QString backward;
+};
+
+// What such a page does when one of those controls changes.
+class LiveLightHandlers {
+public:
+    virtual void OnColourChosen(std::uint32_t argb) = 0;
+    virtual void OnColourEdited(int component) = 0;
+    virtual void OnCycleClicked() = 0;
+    virtual void OnBrightness() = 0;
+    virtual void OnSpeed() = 0;
+    virtual void OnDirection(bool forward) = 0;
+
+protected:
+    ~LiveLightHandlers() = default;
+};
+
+// Hands a notification of one of `names`' controls to its handler: a colour
+// picked on the palette, an edit's text changed, the cycle check clicked, a
+// slider moved, a direction option selected. True when it was one of them.
+bool RouteLiveLightControls(const ui::TNotifyUI& msg, const LiveLightNames& names,
+                            LiveLightHandlers& page);
 
 } // namespace zk::pages

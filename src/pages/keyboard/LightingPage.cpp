@@ -41,6 +41,8 @@ const ColourControls kColour{QStringLiteral("kb_deng_Color_Pallet"),
                              QStringLiteral("kb_Deng_colordp_btn"),
                              {QStringLiteral("kb_Deng_edit_R"), QStringLiteral("kb_Deng_edit_G"),
                               QStringLiteral("kb_Deng_edit_B")}};
+const LiveLightNames kLive{kColour,      kCycleCheck,   kBrightnessSlider,
+                           kSpeedSlider, kForwardCheck, kBackwardCheck};
 
 constexpr std::array<const char*, kKeyboardModel0Modes> kModel0ModeKeys = {
     "kb_light_mode_0",  "kb_light_mode_1",  "kb_light_mode_2",  "kb_light_mode_3",
@@ -313,41 +315,11 @@ bool KeyboardLightPage::Notify(ui::TNotifyUI& msg) {
             return true;
         }
     }
-    if (msg.Is(ui::DUI_MSGTYPE_COLORCHANGED) && Is(name, kColour.palette)) {
-        OnColourChosen(static_cast<std::uint32_t>(msg.wParam));
+    if (RouteLiveLightControls(msg, kLive, *this))
         return true;
-    }
-    if (msg.Is(ui::DUI_MSGTYPE_TEXTCHANGED)) {
-        if (const int component = EditIndex(kColour, name); component >= 0) {
-            OnColourEdited(component);
-            return true;
-        }
-    }
-    if (msg.Is(ui::DUI_MSGTYPE_CLICK)) {
-        if (Is(name, kCycleCheck)) {
-            OnCycleClicked();
-            return true;
-        }
-        if (Is(name, kClearLayerButton)) {
-            OnClearLayer();
-            return true;
-        }
-    }
-    if (msg.Is(ui::DUI_MSGTYPE_VALUECHANGED) || msg.Is(ui::DUI_MSGTYPE_MOVEVALUECHANGED)) {
-        if (Is(name, kBrightnessSlider)) {
-            OnBrightness();
-            return true;
-        }
-        if (Is(name, kSpeedSlider)) {
-            OnSpeed();
-            return true;
-        }
-    }
-    if (msg.Is(ui::DUI_MSGTYPE_SELECTCHANGED) && msg.wParam != 0) {
-        if (Is(name, kForwardCheck) || Is(name, kBackwardCheck)) {
-            OnDirection(Is(name, kForwardCheck));
-            return true;
-        }
+    if (msg.Is(ui::DUI_MSGTYPE_CLICK) && Is(name, kClearLayerButton)) {
+        OnClearLayer();
+        return true;
     }
     return false;
 }

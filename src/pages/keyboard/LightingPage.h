@@ -22,6 +22,7 @@
 //
 // Every change saves the selected light profile and the device profile.
 
+#include "pages/LightPageParts.h"
 #include "pages/Page.h"
 
 #include <QPointer>
@@ -32,7 +33,7 @@ class QObject;
 
 namespace zk::pages {
 
-class KeyboardLightPage final : public Page {
+class KeyboardLightPage final : public Page, private LiveLightHandlers {
 public:
     KeyboardLightPage(QWidget* window, profiles::KeyboardSession& session, PageServices& services);
     ~KeyboardLightPage() override;
@@ -65,12 +66,12 @@ private:
     void ShowPaintColour();
     void OnModePicked(int model, int mode);
     void OnLayerPicked(int layer);
-    void OnColourChosen(std::uint32_t argb);
-    void OnColourEdited(int component);
-    void OnCycleClicked();
-    void OnBrightness();
-    void OnSpeed();
-    void OnDirection(bool forward);
+    void OnColourChosen(std::uint32_t argb) override;
+    void OnColourEdited(int component) override;
+    void OnCycleClicked() override;
+    void OnBrightness() override;
+    void OnSpeed() override;
+    void OnDirection(bool forward) override;
     void OnClearLayer();
     void SetColour(std::uint32_t argb);
     std::size_t LayerBase() const;

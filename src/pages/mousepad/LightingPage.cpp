@@ -31,6 +31,9 @@ const ColourControls kColour{QStringLiteral("mp_deng_Color_Pallet"),
                              {QStringLiteral("mp_Deng_edit_R"), QStringLiteral("mp_Deng_edit_G"),
                               QStringLiteral("mp_Deng_edit_B")}};
 
+const LiveLightNames kLive{kColour,      kCycleCheck,   kBrightnessSlider,
+                           kSpeedSlider, kForwardCheck, kBackwardCheck};
+
 constexpr std::array<const char*, kMousepadModeCount> kModeKeys = {
     "mp_light_mode_0", "mp_light_mode_1", "mp_light_mode_2", "mp_light_mode_3", "mp_light_mode_4",
     "mp_light_mode_5", "mp_light_mode_6", "mp_light_mode_7", "mp_light_mode_8"};
@@ -106,36 +109,8 @@ bool MousepadLightPage::Notify(ui::TNotifyUI& msg) {
         OnModePicked(ui::GetCurSel(Find(kModeCombo)));
         return true;
     }
-    if (msg.Is(ui::DUI_MSGTYPE_COLORCHANGED) && Is(name, kColour.palette)) {
-        OnColourChosen(static_cast<std::uint32_t>(msg.wParam));
+    if (RouteLiveLightControls(msg, kLive, *this))
         return true;
-    }
-    if (msg.Is(ui::DUI_MSGTYPE_TEXTCHANGED)) {
-        if (const int component = EditIndex(kColour, name); component >= 0) {
-            OnColourEdited(component);
-            return true;
-        }
-    }
-    if (msg.Is(ui::DUI_MSGTYPE_CLICK) && Is(name, kCycleCheck)) {
-        OnCycleClicked();
-        return true;
-    }
-    if (msg.Is(ui::DUI_MSGTYPE_VALUECHANGED) || msg.Is(ui::DUI_MSGTYPE_MOVEVALUECHANGED)) {
-        if (Is(name, kBrightnessSlider)) {
-            OnBrightness();
-            return true;
-        }
-        if (Is(name, kSpeedSlider)) {
-            OnSpeed();
-            return true;
-        }
-    }
-    if (msg.Is(ui::DUI_MSGTYPE_SELECTCHANGED) && msg.wParam != 0) {
-        if (Is(name, kForwardCheck) || Is(name, kBackwardCheck)) {
-            OnDirection(Is(name, kForwardCheck));
-            return true;
-        }
-    }
     return false;
 }
 

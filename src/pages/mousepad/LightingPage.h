@@ -10,13 +10,14 @@
 // for 0). Every change goes into the live light state, which timer 2 writes
 // to the mousepad, and into the selected light profile.
 
+#include "pages/LightPageParts.h"
 #include "pages/Page.h"
 
 #include <QPointer>
 
 namespace zk::pages {
 
-class MousepadLightPage final : public Page {
+class MousepadLightPage final : public Page, private LiveLightHandlers {
 public:
     MousepadLightPage(QWidget* window, profiles::MousepadSession& session, PageServices& services);
 
@@ -30,12 +31,12 @@ private:
     QWidget* Find(const QString& name) const;
     void EnsureModeEntries();
     void OnModePicked(int mode);
-    void OnColourChosen(std::uint32_t argb);
-    void OnColourEdited(int component);
-    void OnCycleClicked();
-    void OnBrightness();
-    void OnSpeed();
-    void OnDirection(bool forward);
+    void OnColourChosen(std::uint32_t argb) override;
+    void OnColourEdited(int component) override;
+    void OnCycleClicked() override;
+    void OnBrightness() override;
+    void OnSpeed() override;
+    void OnDirection(bool forward) override;
     void Put(std::size_t offset, std::uint8_t value);
     void Commit();
 
