@@ -128,23 +128,32 @@ bool TestServices::PickColour(QWidget* parent, std::uint32_t initial, std::uint3
     return app::PickColourAtCursor(parent, initial, chosen);
 }
 
+emulator::EmulatedDevice*
+PlugEmulatedMouse(std::unique_ptr<emulator::EmulatorInstallation>& installation,
+                  protocol::DeviceChannel& channel) {
+    emulator::EmulatorOptions options;
+    options.keyboard = false;
+    options.mousepad = false;
+    installation = emulator::InstallEmulatedBus(options);
+    emulator::EmulatedDevice* mouse = installation->Bus().Mouse();
+    channel.SetIdentity(mouse->VendorId(), mouse->ProductId(), emulator::kConfigUsage,
+                        emulator::kConfigUsagePage);
+    channel.hid.openForRead = 1;
+    channel.hid.openForWrite = 1;
+    channel.hid.openOverlapped = 1;
+    channel.hid.devicePath = mouse->ConfigPath();
+    if (channel.hid.Open() != 1)
+        return nullptr;
+    channel.connected = 1;
+    return mouse;
+}
+
 DpiPageTest::DpiPageTest() : session_(channel_, StagedStoreSeams()) {}
 
 void DpiPageTest::SetUp() {
     UseStagedSkin();
-    emulator::EmulatorOptions options;
-    options.keyboard = false;
-    options.mousepad = false;
-    installation_ = emulator::InstallEmulatedBus(options);
-    mouse_ = installation_->Bus().Mouse();
-    channel_.SetIdentity(mouse_->VendorId(), mouse_->ProductId(), emulator::kConfigUsage,
-                         emulator::kConfigUsagePage);
-    channel_.hid.openForRead = 1;
-    channel_.hid.openForWrite = 1;
-    channel_.hid.openOverlapped = 1;
-    channel_.hid.devicePath = mouse_->ConfigPath();
-    ASSERT_EQ(channel_.hid.Open(), 1);
-    channel_.connected = 1;
+    mouse_ = PlugEmulatedMouse(installation_, channel_);
+    ASSERT_NE(mouse_, nullptr);
 
     const auto entries = store_->InitialiseProfiles();
     ASSERT_TRUE(entries.created) << "no factory default file in " << StageDir().toStdString();

@@ -63,6 +63,12 @@ private:
 // that variable is set.
 void MaybeScreenshot(QWidget* window, const QString& name);
 
+// Installs an emulated bus with the mouse alone and opens `channel` on its
+// configuration interface, marked connected; null when it cannot be opened.
+zk::emulator::EmulatedDevice*
+PlugEmulatedMouse(std::unique_ptr<zk::emulator::EmulatorInstallation>& installation,
+                  zk::protocol::DeviceChannel& channel);
+
 // Reads the record bytes of a mouse device profile file (body bytes 512 on).
 std::optional<std::array<std::uint8_t, zk::settings::kMouseSettingsRecordSize>>
 RecordOfProfileFile(const std::string& name);

@@ -38,19 +38,8 @@ LightPageTest::LightPageTest()
 void LightPageTest::SetUp() {
     dpitest::UseStagedSkin();
     app::RegisterColorPalette();
-    emulator::EmulatorOptions options;
-    options.keyboard = false;
-    options.mousepad = false;
-    installation_ = emulator::InstallEmulatedBus(options);
-    mouse_ = installation_->Bus().Mouse();
-    channel_.SetIdentity(mouse_->VendorId(), mouse_->ProductId(), emulator::kConfigUsage,
-                         emulator::kConfigUsagePage);
-    channel_.hid.openForRead = 1;
-    channel_.hid.openForWrite = 1;
-    channel_.hid.openOverlapped = 1;
-    channel_.hid.devicePath = mouse_->ConfigPath();
-    ASSERT_EQ(channel_.hid.Open(), 1);
-    channel_.connected = 1;
+    mouse_ = dpitest::PlugEmulatedMouse(installation_, channel_);
+    ASSERT_NE(mouse_, nullptr);
 
     ASSERT_TRUE(session_.store.InitialiseProfiles().created);
     ASSERT_EQ(session_.store.LoadDeviceProfile(0), profiles::kProfileRead);
