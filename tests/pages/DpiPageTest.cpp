@@ -1,6 +1,7 @@
 #include "DpiPageTestEnv.h"
 
 #include "pages/mouse/DpiPage.h"
+#include "support/WidgetTools.h"
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
@@ -18,23 +19,6 @@ using settings::DpiOfLevel;
 
 QString Name(const char* prefix, int stage) {
     return QString::fromLatin1(prefix) + QString::number(stage);
-}
-
-// Centre of the slider's handle, as its style draws it.
-QPoint HandleCentre(QSlider* slider) {
-    QStyleOptionSlider opt;
-    opt.initFrom(slider);
-    opt.subControls = QStyle::SC_All;
-    opt.orientation = slider->orientation();
-    opt.minimum = slider->minimum();
-    opt.maximum = slider->maximum();
-    opt.sliderPosition = slider->sliderPosition();
-    opt.sliderValue = slider->value();
-    opt.singleStep = slider->singleStep();
-    opt.pageStep = slider->pageStep();
-    return slider->style()
-        ->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider)
-        .center();
 }
 
 class DpiPage : public DpiPageTest {
@@ -162,7 +146,7 @@ TEST_F(DpiPage, DraggingAStageSliderSendsOneFrameWithin100Ms) {
             return;
         dragged = true;
         mouse_->ClearRequestLog();
-        const QPoint start = HandleCentre(slider);
+        const QPoint start = zktest::HandleCentre(slider);
         QTest::mousePress(slider, Qt::LeftButton, {}, start);
         firstMove = std::chrono::steady_clock::now();
         for (int dx = 6; dx <= 60; dx += 6)

@@ -10,6 +10,7 @@
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileIndex.h"
 #include "profiles/ProfileStore.h"
+#include "support/WidgetTools.h"
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
@@ -42,21 +43,6 @@ std::vector<emu::LoggedRequest> WritesOf(const emu::EmulatedDevice& mouse) {
     return out;
 }
 
-QPoint HandleCentre(QSlider* slider) {
-    QStyleOptionSlider opt;
-    opt.initFrom(slider);
-    opt.subControls = QStyle::SC_All;
-    opt.orientation = slider->orientation();
-    opt.minimum = slider->minimum();
-    opt.maximum = slider->maximum();
-    opt.sliderPosition = slider->sliderPosition();
-    opt.sliderValue = slider->value();
-    opt.pageStep = slider->pageStep();
-    return slider->style()
-        ->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, slider)
-        .center();
-}
-
 class MainWindowDpi : public apptest::MainWndTest {
 protected:
     void OpenEmulated() {
@@ -85,16 +71,7 @@ protected:
 
     // Saves the window as <ZK_SCREENSHOT_DIR>/<name>.png when that variable is
     // set: as the screen shows it on a real display, as drawn otherwise.
-    void Screenshot(const QString& name) {
-        const QString dir = qEnvironmentVariable("ZK_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(dir);
-        const bool real = QGuiApplication::platformName() == QLatin1String("xcb");
-        const QPixmap picture =
-            real && wnd_->screen() ? wnd_->screen()->grabWindow(wnd_->winId()) : wnd_->grab();
-        picture.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-    }
+    void Screenshot(const QString& name) { zktest::SaveWindowPicture(wnd_.get(), name); }
 
     zk::app::Subsystems* subsystems_ = nullptr;
     emu::EmulatedDevice* mouse_ = nullptr;
@@ -127,7 +104,7 @@ TEST_F(MainWindowDpi, ADragOnStageThreeReachesTheMouseAsOneFrameWithin100Ms) {
     mouse_->ClearRequestLog();
 
     const int before = slider->value();
-    const QPoint start = HandleCentre(slider);
+    const QPoint start = zktest::HandleCentre(slider);
     const int step = std::max(1, slider->width() / std::max(1, maxLevel));
     const int direction = before < maxLevel / 2 ? 1 : -1;
     QTest::mousePress(slider, Qt::LeftButton, {}, start);

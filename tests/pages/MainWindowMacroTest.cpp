@@ -9,6 +9,7 @@
 #include "macros/MacroLibrary.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "support/WidgetTools.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -69,16 +70,7 @@ protected:
                 << w->objectName().toStdString();
         }
     }
-    void Screenshot(const QString& name) {
-        const QString dir = qEnvironmentVariable("ZK_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(dir);
-        const bool real = QGuiApplication::platformName() == QLatin1String("xcb");
-        const QPixmap picture =
-            real && wnd_->screen() ? wnd_->screen()->grabWindow(wnd_->winId()) : wnd_->grab();
-        picture.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-    }
+    void Screenshot(const QString& name) { zktest::SaveWindowPicture(wnd_.get(), name); }
 };
 
 TEST_P(MainWindowMacro, BothTabsListTheirLibraryAndOpenAnAction) {

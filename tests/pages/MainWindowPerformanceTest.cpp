@@ -8,6 +8,7 @@
 #include "emulator/Emulator.h"
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
+#include "support/WidgetTools.h"
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
@@ -59,16 +60,7 @@ protected:
                                                     : QStringLiteral("kb_cursor_page"));
         return root ? root->findChild<T*>(QString::fromLatin1(name)) : nullptr;
     }
-    void Screenshot(const QString& name) {
-        const QString dir = qEnvironmentVariable("ZK_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(dir);
-        const bool real = QGuiApplication::platformName() == QLatin1String("xcb");
-        const QPixmap picture =
-            real && wnd_->screen() ? wnd_->screen()->grabWindow(wnd_->winId()) : wnd_->grab();
-        picture.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-    }
+    void Screenshot(const QString& name) { zktest::SaveWindowPicture(wnd_.get(), name); }
 
     zk::app::Subsystems* subsystems_ = nullptr;
     emu::EmulatedDevice* mouse_ = nullptr;
