@@ -4,7 +4,9 @@
 #include "ui/WindowImplBase.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QWindow>
 
 namespace zk::ui {
@@ -16,6 +18,9 @@ constexpr std::uint32_t kVkNumLock = 0x90;
 constexpr std::uint32_t kVkScrollLock = 0x91;
 constexpr std::uint32_t kVkLeftAlt = 0xA4;
 constexpr std::uint32_t kVkRightAlt = 0xA5;
+
+// How long a release waits for the press of an unmarked X11 repeat.
+constexpr int kRepeatPressWaitMs = 40;
 
 // The hook that holds the keyboard now, if any.
 CDeviceHook* g_installed = nullptr;
@@ -30,6 +35,18 @@ std::uint64_t StampOf(const QKeyEvent& event) {
     return (std::uint64_t{event.timestamp()} << 24) ^ (std::uint64_t{event.nativeScanCode()} << 2) ^
            (event.type() == QEvent::KeyRelease ? 1u : 0u) ^
            (std::uint64_t{static_cast<std::uint32_t>(event.key())} << 40);
+}
+
+// Asks the window system for the keyboard on behalf of `window`. Under X11 a
+// grab is refused while another client holds one (a screen locker, an open
+// menu of another program); then keys typed would not come here. Where the
+// program cannot grab at all (Wayland, the offscreen platform), keys reach
+// only the focused window anyway, which the hook then sees.
+bool GrabKeyboardOf(QWidget* window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return true;
+    QWindow* handle = window->windowHandle();
+    return !handle || handle->setKeyboardGrabEnabled(true);
 }
 
 } // namespace
@@ -101,11 +118,14 @@ int CDeviceHook::Install(int mode, WindowImplBase* target) {
     Uninstall();
     if (!target || target->IsClosing())
         return 0;
+    QWidget* grabber = target->window();
+    if (!GrabKeyboardOf(grabber))
+        return 0;
     target_ = target;
     mode_ = mode;
     installed_ = true;
     g_installed = this;
-    grabber_ = target->window();
+    grabber_ = grabber;
     grabber_->grabKeyboard();
     qApp->installEventFilter(this);
     haveLast_ = false;
@@ -116,6 +136,7 @@ int CDeviceHook::Install(int mode, WindowImplBase* target) {
 void CDeviceHook::Uninstall() {
     if (!installed_)
         return;
+    SendHeldRelease(); // a key released just before is not lost
     installed_ = false;
     if (g_installed == this)
         g_installed = nullptr;
@@ -129,13 +150,54 @@ bool CDeviceHook::Deliver(const QKeyEvent& event) {
     const auto key = HookedKeyOf(event);
     if (!key)
         return false;
+    const bool release = event.type() == QEvent::KeyRelease;
+    const bool lock = IsLockKey(key->record.vkCode);
+    // X11 repeats a held key as release and press pairs; a low-level hook
+    // sees only the repeated presses, and the key's one release at the end.
+    if (release && event.isAutoRepeat())
+        return !lock;
+    if (heldRelease_) {
+        const bool repeat = !release && event.nativeScanCode() == heldScanCode_ &&
+                            key->record.time == heldRelease_->record.time;
+        if (repeat) {
+            heldRelease_.reset(); // the pair was a repeat the platform did not mark
+            releaseTimer_->stop();
+        } else {
+            SendHeldRelease();
+        }
+    }
+    if (release && !lock && QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (!releaseTimer_) {
+            releaseTimer_ = new QTimer(this);
+            releaseTimer_->setSingleShot(true);
+            connect(releaseTimer_, &QTimer::timeout, this, [this] { SendHeldRelease(); });
+        }
+        heldRelease_ = *key;
+        heldScanCode_ = event.nativeScanCode();
+        releaseTimer_->start(kRepeatPressWaitMs);
+        return true;
+    }
+    Send(*key);
+    return !lock;
+}
+
+void CDeviceHook::Send(const HookedKey& key) {
     const unsigned message = HookMessageOf(mode_);
     // The record lives on this frame for the whole synchronous message.
-    KeyboardEventRecord record = key->record;
+    KeyboardEventRecord record = key.record;
     QPointer<WindowImplBase> target = target_;
     if (message != 0 && target)
-        target->SendMessage(message, key->message, reinterpret_cast<LPARAM>(&record));
-    return !IsLockKey(record.vkCode);
+        target->SendMessage(message, key.message, reinterpret_cast<LPARAM>(&record));
+}
+
+void CDeviceHook::SendHeldRelease() {
+    if (!heldRelease_)
+        return;
+    const HookedKey key = *heldRelease_;
+    heldRelease_.reset();
+    if (releaseTimer_)
+        releaseTimer_->stop();
+    Send(key);
 }
 
 bool CDeviceHook::eventFilter(QObject* watched, QEvent* event) {

@@ -26,6 +26,7 @@
 #include <optional>
 
 class QKeyEvent;
+class QTimer;
 
 namespace zk::ui {
 
@@ -92,7 +93,8 @@ public:
 
     // Removes an installed hook, then grabs the keyboard for `target`'s
     // window. 1 on success with target and mode stored; 0 (target and mode
-    // kept) when there is no target window.
+    // kept) when there is no target window or the window system refused the
+    // keyboard (another program holds it).
     int Install(int mode, WindowImplBase* target);
     void Uninstall();
     bool IsInstalled() const { return installed_; }
@@ -115,6 +117,15 @@ private:
     // window and its widget is delivered once.
     bool haveLast_ = false;
     std::uint64_t lastStamp_ = 0;
+
+    // X11 repeats a held key as a release and a press with one time stamp;
+    // when the press has not arrived with the release, the release waits
+    // here briefly, so that a repeat is not taken for a real release.
+    void Send(const HookedKey& key);
+    void SendHeldRelease();
+    std::optional<HookedKey> heldRelease_;
+    std::uint32_t heldScanCode_ = 0;
+    QTimer* releaseTimer_ = nullptr;
 };
 
 } // namespace zk::ui

@@ -5,6 +5,7 @@
 
 #include "pages/mouse/KeyCaptureWnd.h"
 #include "support/TempDir.h"
+#include "support/X11Keys.h"
 #include "ui/Controls.h"
 #include "ui/ResourceManager.h"
 
@@ -12,12 +13,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QThread>
 #include <QWindow>
-#include <QtGui/qguiapplication_platform.h>
-
-#include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
 
@@ -29,37 +26,14 @@ using zk::settings::ButtonAction;
 
 namespace {
 
+using zktest::CapsLocked;
+
 bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 3s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(2);
-    }
-    return true;
+    return zktest::SpinUntilX(done, limit);
 }
 
-// Types one key (an X keysym name) through XTEST.
 bool Type(const QString& keysym) {
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keysym});
-    return xdotool.waitForFinished(5000) && xdotool.exitStatus() == QProcess::NormalExit &&
-           xdotool.exitCode() == 0;
-}
-
-// Whether the X server has Caps Lock locked (the Lock modifier of its state).
-bool CapsLocked() {
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
-        return false;
-    xcb_connection_t* c = x11->connection();
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    xcb_query_pointer_reply_t* reply =
-        xcb_query_pointer_reply(c, xcb_query_pointer(c, screen->root), nullptr);
-    const bool locked = reply && (reply->mask & XCB_MOD_MASK_LOCK);
-    free(reply);
-    return locked;
+    return zktest::TypeKey(keysym);
 }
 
 class KeyCaptureOnX11 : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include "emulator/Emulator.h"
 #include "macros/MacroLibrary.h"
 #include "pages/macros/MacroAssignWnd.h"
+#include "pages/macros/MacroManagerWnd.h"
 #include "pages/mouse/ButtonPage.h"
 #include "pages/mouse/KeyCaptureWnd.h"
 #include "platform/Folders.h"
@@ -26,6 +27,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTest>
@@ -583,6 +585,134 @@ TEST_F(MainWindowButtons, RefreshReadsNamesAndTheMacroList) {
     ASSERT_EQ(library.SetName(1, "renamed"), zk::macros::MacroError::None);
     subsystems_->RefreshPages(zk::pages::DeviceKind::Mouse);
     EXPECT_EQ(combo->itemText(1), QStringLiteral("renamed"));
+}
+
+// --- the macro manager ----------------------------------------------------------------------
+
+class MainWindowMacroManager : public MainWindowMacroButtons {
+protected:
+    // Opens the manager from the macro tab of `tab` and runs `inside` in it.
+    void RunManager(const char* tab, const char* page, const char* button,
+                    const std::function<void(zk::pages::CmarcoManagerDialog&)>& inside) {
+        for (const char* name : {tab, page})
+            Click(Control(name));
+        bool ran = false;
+        WhileOpen<zk::pages::CmarcoManagerDialog>([&](zk::pages::CmarcoManagerDialog& w) {
+            ran = true;
+            inside(w);
+        });
+        Click(Control(button));
+        ASSERT_TRUE(
+            SpinUntil([&] { return ran && !OpenWindowOf<zk::pages::CmarcoManagerDialog>(); }, 3s));
+        Spin(50ms);
+    }
+    static void Press(zk::pages::CmarcoManagerDialog& w, quint32 keycode, bool press) {
+        static ulong stamp = 0;
+        QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_unknown,
+                        Qt::NoModifier, keycode, 0, 0);
+        event.setTimestamp(++stamp);
+        QApplication::sendEvent(&w, &event);
+    }
+    static void ClickIn(zk::ui::WindowImplBase& w, const char* name) {
+        auto* button = w.FindControl<QAbstractButton>(QString::fromLatin1(name));
+        ASSERT_NE(button, nullptr) << name;
+        button->click();
+    }
+};
+
+TEST_F(MainWindowMacroManager, RecordedMacroReachesTheMouseThroughTheAssignmentWindow) {
+    OpenEmulated();
+    AddMacro("burst", 2);
+    constexpr quint32 kKeycodeB = 56;
+    RunManager("ms_tab", "ms_macro_Op_tab", "marco_manager_btn",
+               [](zk::pages::CmarcoManagerDialog& w) {
+                   std::uint32_t now = 1000;
+                   w.SetClock([&now] { return now; });
+                   ClickIn(w, "new_btn");
+                   ClickIn(w, "start_btn");
+                   Press(w, kKeycodeA, true); // the first event: its delay belongs to nothing
+                   now += 100;
+                   Press(w, kKeycodeA, false);
+                   now += 300;
+                   Press(w, kKeycodeB, true);
+                   now += 50;
+                   Press(w, kKeycodeB, false);
+                   ClickIn(w, "start_btn");
+                   ClickIn(w, "confirm_btn");
+               });
+    // The macro tab lists the new macro at once.
+    auto* names = qobject_cast<QListWidget*>(Control("ms_MacroName_list"));
+    ASSERT_EQ(names->count(), 2);
+    EXPECT_EQ(names->item(1)->text(), QStringLiteral("macro2"));
+
+    Click(Control("ms_key_Op_tab"));
+    AssignMacro(5, [](zk::pages::Cmacro& w) {
+        zk::ui::SelectItem(w.FindControl(QStringLiteral("macro_combo_select")), 1, true);
+        ClickIn(w, "end_num_check");
+        auto* count = w.FindControl<QLineEdit>(QStringLiteral("num_edit"));
+        count->setText(QStringLiteral("3"));
+        ClickIn(w, "macro_select_confirm");
+    });
+    EXPECT_EQ(MouseButton(5), (ButtonAction{0x71, 0x01, 0x03}));
+    const std::vector<std::uint8_t> block = {
+        0xAA, 0x55, 52,   0,    2, 0, 0,    0,
+        0,    0,    0,    0,    0, 0, 0,    0,    // header: size 52, 2 macros
+        20,   0,    32,   0,                      // record offsets
+        2,    0,    0,    0,                      // burst: 2 actions
+        0,    0,    0x8A, 0x04, 0, 0, 0x0A, 0x04, //
+        4,    0,    0,    0,                      // macro2: 4 actions
+        100,  0,    0x8A, 0x04,                   // A down, 100 ms
+        0x2C, 0x01, 0x0A, 0x04,                   // A up, 300 ms
+        50,   0,    0x8A, 0x05,                   // B down, 50 ms
+        0,    0,    0x0A, 0x05,                   // B up, the last
+    };
+    const auto memory = mouse_->Memory(emu::MemoryArea::Macros);
+    ASSERT_GE(memory.size(), block.size());
+    EXPECT_EQ(std::vector<std::uint8_t>(memory.begin(), memory.begin() + block.size()), block);
+}
+
+TEST_F(MainWindowMacroManager, ClosingTheManagerReloadsTheMacroListsOfItsTab) {
+    OpenEmulated();
+    for (auto library : {zk::macros::MacroLibrary::Mouse(), zk::macros::MacroLibrary::Keyboard()})
+        for (const char* name : {"first", "second", "third"}) {
+            ASSERT_EQ(library.AppendName(name), zk::macros::MacroError::None);
+            ASSERT_EQ(library.WriteActionLines(name, {"0,0,138,4,1,keyboard_key_A"}),
+                      zk::macros::MacroError::None);
+        }
+    subsystems_->RefreshPages(zk::pages::DeviceKind::Mouse);
+    subsystems_->RefreshPages(zk::pages::DeviceKind::Keyboard);
+    struct Case {
+        const char* tab;
+        const char* page;
+        const char* button;
+        const char* list;
+        const char* combo; // the button page's macro chooser, where the tab has one
+    };
+    const Case cases[] = {
+        {"ms_tab", "ms_macro_Op_tab", "marco_manager_btn", "ms_MacroName_list",
+         "ms_key_fct_combo_23"},
+        {"kb_tab", "kb_macro_Op_tab", "kb_marco_manager_btn", "kb_MacroName_list", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        // The manager deletes "first" and adds a macro: every index moves.
+        RunManager(c.tab, c.page, c.button, [](zk::pages::CmarcoManagerDialog& w) {
+            auto* list = w.FindControl<QListWidget>(QStringLiteral("ms_MacroName_list"));
+            list->setCurrentRow(0);
+            ClickIn(w, "delete_btn");
+            ClickIn(w, "new_btn");
+            ClickIn(w, "cancel_btn");
+        });
+        auto* list = qobject_cast<QListWidget*>(Control(c.list));
+        ASSERT_EQ(list->count(), 3);
+        EXPECT_EQ(list->item(0)->text(), QStringLiteral("second"));
+        EXPECT_EQ(list->item(2)->text(), QStringLiteral("macro3"));
+        if (c.combo[0]) {
+            auto* combo = qobject_cast<QComboBox*>(Control(c.combo));
+            ASSERT_EQ(combo->count(), 3);
+            EXPECT_EQ(combo->itemText(0), QStringLiteral("second"));
+        }
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "pages/macros/MacroEditorPage.h"
 
+#include "pages/macros/MacroManagerWnd.h"
 #include "platform/IniFile.h"
 #include "platform/IniText.h"
 #include "settings/KeyTables.h"
@@ -665,7 +666,11 @@ void MacroEditorPage::OnDelete(bool all) {
 }
 
 void MacroEditorPage::OnManager() {
-    services_.ShowMessage("macro_manager_unavailable");
+    RunMacroManager(window_, kind_, library_, services_);
+    // The manager created, renamed or deleted macros: every list of the
+    // kind's pages is read from the index again, so no page acts on a stale
+    // position.
+    services_.RefreshPages(kind_);
 }
 
 // --- cursor macro ------------------------------------------------------------------

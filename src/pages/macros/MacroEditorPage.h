@@ -23,6 +23,8 @@
 //   p_macro_btn_up, _down, _uptop, _downbottom, _delete, _deleteall
 //                                    move or delete the chosen action(s)
 //   marco_manager_btn (mouse), kb_marco_manager_btn (keyboard)
+//                                    open the macro manager; when it closes,
+//                                    the kind's pages reload from the index
 //   ms_cursor_x_eidt, ms_cursor_y_eidt, ms_cursor_delay_eidt,
 //   ms_cursor_x_check, ms_cursor_y_check   the cursor macro (mouse only)
 //
