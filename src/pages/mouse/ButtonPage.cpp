@@ -2,6 +2,7 @@
 
 #include "macros/MacroLibrary.h"
 #include "macros/MacroUpload.h"
+#include "pages/FunctionChoices.h"
 #include "pages/macros/MacroAssignWnd.h"
 #include "pages/mouse/KeyCaptureWnd.h"
 #include "platform/Folders.h"
@@ -304,47 +305,30 @@ void ButtonPage::Prepare() {
     }
 
     // The editor's lists, from the tables they index.
-    ui::ProgramChangeGuard quiet;
-    auto fill = [this](const QString& name, auto keys) {
-        QWidget* combo = Find(name);
-        if (!combo)
-            return;
-        ui::RemoveAllItems(combo);
-        for (const auto& key : keys)
-            ui::AddItem(combo, key, true);
-        ui::SelectItem(combo, 0);
-    };
     using settings::KeyNameTable;
     namespace row = settings::key_name_row;
-    auto keysOf = [](std::size_t first, std::size_t count) {
-        QStringList keys;
-        for (std::size_t i = 0; i < count; ++i)
-            keys << FromView(KeyNameTable[first + i]);
-        return keys;
+    const auto fill = [this](const QString& name, const QStringList& keys) {
+        FillChoices(Find(name), keys);
     };
     QStringList types;
     for (int i = 0; i < kEditorPages; ++i)
         types << QStringLiteral("fct_type_%1").arg(i);
     fill(kEditorCombo, types);
-    fill(Combo(11), keysOf(row::kMouseButton, settings::MouseButtonTable.size()));
+    fill(Combo(11), KeyNameKeys(row::kMouseButton, settings::MouseButtonTable.size()));
     fill(Combo(12), QStringList{FromView(KeyNameTable[row::kSwingLeft]),
                                 FromView(KeyNameTable[row::kSwingRight])});
     fill(Combo(13), QStringList{FromView(KeyNameTable[row::kSwingUp]),
                                 FromView(KeyNameTable[row::kSwingDown])});
-    fill(Combo(14), keysOf(row::kDpi, settings::DpiKeyTable.size()));
-    fill(Combo(21), keysOf(row::kMedia, settings::MediaKeyTable.size()));
-    fill(Combo(22), keysOf(row::kSystem, settings::SystemKeyTable.size()));
+    fill(Combo(14), KeyNameKeys(row::kDpi, settings::DpiKeyTable.size()));
+    fill(Combo(21), KeyNameKeys(row::kMedia, settings::MediaKeyTable.size()));
+    fill(Combo(22), KeyNameKeys(row::kSystem, settings::SystemKeyTable.size()));
     QStringList ends;
     for (int i = 0; i <= kRepeatSelection; ++i)
         ends << QStringLiteral("fct_macro_end_%1").arg(i);
     fill(Combo(24), ends);
-    fill(Combo(25), keysOf(row::kGun, 4));
-    // Office shortcuts: the named ones, then those that only the popup names.
-    QStringList office = keysOf(row::kOffice, row::kOfficeCount);
-    office << QStringLiteral("office_print") << QStringLiteral("office_repeat")
-           << QStringLiteral("office_close_window") << QStringLiteral("office_show_desktop")
-           << QStringLiteral("office_run");
-    fill(Combo(26), office);
+    fill(Combo(25), KeyNameKeys(row::kGun, 4));
+    fill(Combo(26), OfficeChoiceKeys());
+    ui::ProgramChangeGuard quiet;
     for (const EditRange& range : kEditRanges)
         if (auto* edit = qobject_cast<QLineEdit*>(Find(Edit(range.edit))))
             edit->setText(QString::number(range.low));
@@ -903,10 +887,7 @@ void ButtonPage::BuildAndStore() {
 }
 
 void ButtonPage::OnHookedKey(ui::WPARAM message, ui::LPARAM record) {
-    if (record == 0 || (message != ui::WM_KEYDOWN && message != ui::WM_SYSKEYDOWN))
-        return;
-    const auto& event = *reinterpret_cast<const ui::KeyboardEventRecord*>(record);
-    const auto key = settings::CaptureKey(event.vkCode, event.flags);
+    const auto key = CaptureOfHookMessage(message, record);
     if (!key)
         return; // not a key a button can play
     if (QWidget* edit = Find(kKeyEdit))
