@@ -2,6 +2,7 @@
 
 #include "platform/IniFile.h"
 #include "profiles/NameFile.h"
+#include "profiles/ProfileLinks.h"
 #include "protocol/DeviceChannel.h"
 
 #include <array>
@@ -19,20 +20,6 @@ std::optional<std::string> SliderPicture(std::optional<int> position) {
     if (!position || *position < 0 || *position >= kSliderPictureCount)
         return std::nullopt;
     return "qelma/" + std::to_string(*position + 1) + ".png";
-}
-
-// The keyboard's device links have a section of their own, "DEVICEPROCESS",
-// once programs are linked to them; files that predate it keep them in
-// "PROCESS", which the key links share.
-constexpr std::string_view kKeyboardDeviceProcess = "DEVICEPROCESS";
-
-std::string LinkedPath(const ProfileIndex& index, ProfileKind kind, int selected) {
-    if (index.Kind() == DeviceKind::Keyboard && kind == ProfileKind::Device) {
-        std::string path = index.File().Read(kKeyboardDeviceProcess, std::to_string(selected), "");
-        if (!path.empty())
-            return path;
-    }
-    return index.Process(kind, selected);
 }
 
 } // namespace

@@ -358,7 +358,8 @@ TEST_F(WiringTest, OnlyAMousepadAtStartLeavesTheWindowHiddenWithoutANotice) {
 TEST_F(WiringTest, ClosingStopsEveryThreadWellWithinTheBound) {
     OpenEmulated();
     WaitForMouseRead();
-    EXPECT_EQ(wnd_->Threads().StartedCount(), 9);
+    // Detection, notifications, tickers and the five application watchers.
+    EXPECT_EQ(wnd_->Threads().StartedCount(), 14);
     const auto start = std::chrono::steady_clock::now();
     CloseAndWait();
     EXPECT_LE(std::chrono::steady_clock::now() - start, 2s);

@@ -19,7 +19,8 @@
 //
 // The link display of a selector with prefix P ("ms_device", "kb_deng", ...):
 // "P_profile_name_edit" (the applied profile's name), "P_profile_link_check"
-// (linked to a program; disabled in the layouts, it only shows the state),
+// (linked to a program; where a watcher follows the selector the box also
+// makes and removes links, pages/profiles/LinkBoxes.h),
 // "P_profile_link_edit" (the program's file name) inside the row
 // "P_profile_link_name_hor", which shows while a link is shown.
 
