@@ -15,6 +15,10 @@ rm -f build-deb/zk412v_*.deb
 
 test -x /usr/bin/zk412v
 /usr/bin/zk412v --version
+test -x /usr/bin/zk412vctl
+/usr/bin/zk412vctl --version
+test -f /usr/share/man/man1/zk412vctl.1
+test -f /usr/share/bash-completion/completions/zk412vctl
 test -f /usr/lib/udev/rules.d/70-zk412v.rules
 test -f /usr/share/zk412v/skin/res.xml
 test -f /usr/share/icons/hicolor/48x48/apps/zk412v.png
