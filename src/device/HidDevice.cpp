@@ -271,9 +271,13 @@ int CHidDevice::ReadReport(uint8_t* buffer, uint32_t length, uint32_t* bytesRead
 }
 
 int CHidDevice::WriteReport(const uint8_t* buffer) {
+    return WriteReport(buffer, kHidWriteTimeoutMs);
+}
+
+int CHidDevice::WriteReport(const uint8_t* buffer, uint32_t timeoutMs) {
     // The transfer never writes into the buffer of a write.
     return Transfer(false, const_cast<uint8_t*>(buffer), kHidReportSize, nullptr,
-                    kHidWriteTimeoutMs);
+                    std::min(timeoutMs, kHidWriteTimeoutMs));
 }
 
 uint32_t CHidDevice::UnpackInputReport(const uint8_t* report, uint32_t length, HidItem* items,

@@ -80,6 +80,8 @@ public:
     int ReadReport(uint8_t* buffer, uint32_t length, uint32_t* bytesRead, uint32_t timeoutMs);
     // Writes exactly 64 bytes; waits at most 1000 ms. Nonzero on success.
     int WriteReport(const uint8_t* buffer);
+    // The same with a shorter longest wait (at most 1000 ms are waited whatever is asked).
+    int WriteReport(const uint8_t* buffer, uint32_t timeoutMs);
 
     // Fills the items whose reportId equals report[0] from an input report. Returns a parser
     // status whose low byte is 1 when every matching item was filled; a value that cannot be

@@ -334,6 +334,8 @@ struct EmulatedDevice::Impl {
         log.push_back(entry);
         const std::size_t logged = log.size() - 1;
         cv.notify_all();
+        if (stopAnswering)
+            return;
         if (dropCount > 0) {
             --dropCount;
             return;
@@ -392,6 +394,7 @@ struct EmulatedDevice::Impl {
     std::shared_ptr<WriteGate> gate = std::make_shared<WriteGate>();
     bool plugged = true;
     bool stopReading = false;
+    bool stopAnswering = false;
     bool running = true;
     std::chrono::microseconds responseDelay{1000};
     int dropCount = 0;
@@ -452,6 +455,11 @@ void EmulatedDevice::SetStopReading(bool stopped) {
         impl_->gate->Set(!stopped || !impl_->plugged);
     }
     impl_->Wake();
+}
+
+void EmulatedDevice::SetStopAnswering(bool stopped) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->stopAnswering = stopped;
 }
 
 void EmulatedDevice::Unplug() {

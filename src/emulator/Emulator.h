@@ -108,6 +108,9 @@ public:
     void InjectStatus(uint8_t command, uint8_t status, int skip = 0, int count = 1);
     // A device that stops reading: writes to its configuration interface time out.
     void SetStopReading(bool stopped);
+    // A device that hangs: it still takes requests (they are logged) but neither carries them
+    // out nor answers them until it is resumed with false.
+    void SetStopAnswering(bool stopped);
     // Unplugging ends every open connection (reads and writes fail) and removes the interfaces
     // from the bus; replugging brings them back under the same paths, memory kept. Both raise a
     // hot-plug notice, as udev does for a real device.

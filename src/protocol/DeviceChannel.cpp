@@ -1,5 +1,6 @@
 #include "protocol/DeviceChannel.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -7,6 +8,7 @@
 namespace zk::protocol {
 
 DeviceChannel::~DeviceChannel() {
+    StopProbe();
     std::lock_guard lock(transactionLock);
     MarkDisconnected();
     vendorId = productId = usage = usagePage = 0;
@@ -25,6 +27,139 @@ void DeviceChannel::SetIdentity(uint16_t vendor, uint16_t product, uint16_t hidU
 void DeviceChannel::MarkDisconnected() {
     connected.store(0);
     effectPause.store(0);
+    // A probe of the device that went ends at once.
+    std::lock_guard lock(probeMutex_);
+    probeWake_.notify_all();
+}
+
+void DeviceChannel::FailFast(std::chrono::milliseconds budget, AnswerNotice notice) {
+    StopProbe();
+    notice_ = std::move(notice);
+    budgetMs_.store(static_cast<uint32_t>(std::max<long long>(0, budget.count())));
+    answering_.store(true);
+    std::lock_guard lock(probeMutex_);
+    probeStop_ = false;
+}
+
+void DeviceChannel::StopProbe() {
+    {
+        std::lock_guard lock(probeMutex_);
+        probeStop_ = true;
+        probeWake_.notify_all();
+    }
+    if (probe_.joinable())
+        probe_.join();
+}
+
+int32_t DeviceChannel::TransactOnce(const FrameBytes& out, ReportFrame& response,
+                                    uint32_t& bytesRead) {
+    using Clock = std::chrono::steady_clock;
+    const std::chrono::milliseconds budget{budgetMs_.load()};
+    std::unique_lock lock(transactionLock);
+    DiscardStaleReports();
+    const auto start = Clock::now();
+    if (!hid.WriteReport(out.data(), static_cast<uint32_t>(budget.count()))) {
+        // A device that went fails the write at once; one that stopped
+        // reading keeps it waiting to the end of the budget.
+        const auto waited = Clock::now() - start;
+        lock.unlock();
+        if (waited >= budget / 2 && IsConnected())
+            HandToProbe(out, false, {});
+        return kResultWriteFailed;
+    }
+    const auto written = Clock::now();
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(budget - (written - start));
+    FrameBytes in{};
+    uint32_t got = 0;
+    const int result = hid.ReadReport(in.data(), static_cast<uint32_t>(in.size()), &got,
+                                      static_cast<uint32_t>(std::max<long long>(1, left.count())));
+    if (result != 0) {
+        response = FromBytes(in);
+        bytesRead = got;
+        return result;
+    }
+    lock.unlock();
+    if (IsConnected())
+        HandToProbe(out, true,
+                    std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - written));
+    return kResultNone;
+}
+
+void DeviceChannel::HandToProbe(const FrameBytes& request, bool written,
+                                std::chrono::milliseconds waited) {
+    if (!answering_.exchange(false))
+        return;
+    // A probe that ended (its device answered) is joined before the next one.
+    if (probe_.joinable())
+        probe_.join();
+    probe_ = std::thread([this, request, written, waited] { Probe(request, written, waited); });
+}
+
+bool DeviceChannel::ProbePause(std::chrono::milliseconds pause) {
+    std::unique_lock lock(probeMutex_);
+    probeWake_.wait_for(lock, pause, [this] { return probeStop_ || !IsConnected(); });
+    return !probeStop_ && IsConnected();
+}
+
+void DeviceChannel::Probe(FrameBytes request, bool written, std::chrono::milliseconds waited) {
+    // The first round waits out the rest of the answer time of the request
+    // the window thread wrote; every later round writes it again.
+    bool writeFirst = !written;
+    auto readFor = std::chrono::milliseconds(kResponseTimeoutMs) - waited;
+    int attempts = written ? 1 : 0;
+    bool announced = false;
+    for (;;) {
+        {
+            std::lock_guard lock(probeMutex_);
+            if (probeStop_ || !IsConnected())
+                break;
+        }
+        bool answered = false;
+        bool writeFailed = false;
+        bool writeRefused = false; // failed at once: the device went
+        {
+            std::lock_guard lock(transactionLock);
+            if (writeFirst) {
+                ++attempts;
+                const auto start = std::chrono::steady_clock::now();
+                writeFailed = hid.WriteReport(request.data()) == 0;
+                writeRefused =
+                    writeFailed && std::chrono::steady_clock::now() - start <
+                                       std::chrono::milliseconds(device::kHidWriteTimeoutMs / 2);
+            }
+            if (!writeFailed && readFor.count() > 0) {
+                FrameBytes in{};
+                uint32_t got = 0;
+                answered = hid.ReadReport(in.data(), static_cast<uint32_t>(in.size()), &got,
+                                          static_cast<uint32_t>(readFor.count())) != 0;
+            }
+        }
+        if (answered) {
+            answering_.store(true);
+            if (announced && notice_)
+                notice_(true);
+            return;
+        }
+        if (writeRefused) {
+            // Detection takes a device that went off the channel soon.
+            if (!ProbePause(kProbePause))
+                break;
+            continue;
+        }
+        if (!announced && (writeFailed || attempts >= kTransactionAttempts)) {
+            announced = true;
+            if (notice_ && IsConnected())
+                notice_(false);
+        }
+        if (announced && !ProbePause(kProbePause))
+            break;
+        writeFirst = true;
+        readFor = std::chrono::milliseconds(kResponseTimeoutMs);
+    }
+    // The device went (or the channel closes): a new connection starts
+    // answering.
+    answering_.store(true);
 }
 
 int32_t DeviceChannel::Transact(const ReportFrame& request, ReportFrame& response,
@@ -33,6 +168,12 @@ int32_t DeviceChannel::Transact(const ReportFrame& request, ReportFrame& respons
     if (!IsConnected())
         return kResultNone;
     const FrameBytes out = ToBytes(request);
+    if (budgetMs_.load() > 0) {
+        // Fail fast: while the device is not answering the probe has it.
+        if (!answering_.load())
+            return kResultNone;
+        return TransactOnce(out, response, bytesRead);
+    }
     for (int attempt = 0; attempt < kTransactionAttempts; ++attempt) {
         std::lock_guard lock(transactionLock);
         if (attempt == 0)

@@ -32,20 +32,49 @@
 //
 // Detection code takes `transactionLock` for a whole poll step (it is
 // recursive) and sets `connected`; every other thread only reads the flags.
+//
+// Fail fast (the program's window thread; off unless FailFast is called):
+//
+//   FailFast(budget, notice)   from now on a transaction waits at most
+//                              `budget` for its write and answer together and
+//                              makes one attempt. A request left unanswered
+//                              (or a write that timed out) marks the channel
+//                              not answering and returns 0 (-1 for the write);
+//                              while it is not answering every transaction
+//                              returns 0 at once with no traffic. A probe
+//                              thread of the channel takes over the request:
+//                              it waits out the rest of the 300 ms answer time,
+//                              then writes it again (write + 300 ms read) until
+//                              the device answers or goes, pausing 500 ms
+//                              between attempts once it counts as stalled:
+//                              after four unanswered attempts in all, or a
+//                              write that timed out. `notice(false)` then, and
+//                              `notice(true)` when it answers again. Both come
+//                              from the probe thread. A disconnect ends the
+//                              probe and clears the state.
+//   IsAnswering()              false from the first unanswered request until
+//                              the probe's request is answered
+// Fail-fast transactions come from one thread (the window's).
 
 #include "device/HidDevice.h"
 #include "protocol/Frame.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
+#include <thread>
 
 namespace zk::protocol {
 
 inline constexpr int kTransactionAttempts = 4;
 inline constexpr uint32_t kResponseTimeoutMs = 300;
 inline constexpr int kFinishPauseMs = 10;
+// Pause of the probe between rounds of attempts at a stalled device.
+inline constexpr std::chrono::milliseconds kProbePause{500};
 
 class DeviceChannel {
 public:
@@ -73,6 +102,12 @@ public:
 
     int32_t Transact(const ReportFrame& request, ReportFrame& response, uint32_t& bytesRead);
 
+    // Called with false when the device stopped answering, true when it answers again.
+    using AnswerNotice = std::function<void(bool answering)>;
+    // Call before the first transaction; `budget` of 0 turns fail fast off.
+    void FailFast(std::chrono::milliseconds budget, AnswerNotice notice = {});
+    bool IsAnswering() const { return answering_.load(); }
+
     int32_t CmdStart();
     int32_t CmdFinish();
     int32_t CmdReadCapabilities(std::span<uint8_t> dest);
@@ -85,6 +120,15 @@ public:
 
 private:
     static constexpr int kMaxStaleReports = 16;
+    // One bounded attempt of a fail-fast transaction.
+    int32_t TransactOnce(const FrameBytes& out, ReportFrame& response, uint32_t& bytesRead);
+    // Marks the channel not answering and hands `request` to the probe.
+    void HandToProbe(const FrameBytes& request, bool written, std::chrono::milliseconds waited);
+    void Probe(FrameBytes request, bool written, std::chrono::milliseconds waited);
+    // Waits `pause` unless the probe is told to stop; false when it is.
+    bool ProbePause(std::chrono::milliseconds pause);
+    void StopProbe();
+
     // Drops input reports already waiting before a new request is written.
     void DiscardStaleReports();
     // Builds, transacts and maps the status; copies `copyLength` response
@@ -96,6 +140,14 @@ private:
     int32_t ReadChunks(Command command, uint16_t base, std::span<uint8_t> dest);
     int32_t WriteChunks(Command command, uint16_t base, std::span<const uint8_t> src,
                         bool fromBlockLength, uint32_t total);
+
+    std::atomic<uint32_t> budgetMs_{0};
+    AnswerNotice notice_;
+    std::atomic<bool> answering_{true};
+    std::mutex probeMutex_;
+    std::condition_variable probeWake_;
+    bool probeStop_ = false;
+    std::thread probe_;
 };
 
 } // namespace zk::protocol

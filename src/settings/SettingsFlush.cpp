@@ -2,6 +2,7 @@
 
 #include "protocol/DeviceChannel.h"
 
+#include <algorithm>
 #include <array>
 
 namespace zk::settings {
@@ -20,37 +21,66 @@ MouseLightLayouts LayoutsForLightMode(std::uint8_t lightMode) {
     return layouts;
 }
 
+FlushPacer::Clock::duration FlushPacer::Wait(Kind kind, Clock::time_point now) const {
+    if (!last_[kind])
+        return Clock::duration::zero();
+    return std::max(Clock::duration::zero(), *last_[kind] + kFlushSpacing - now);
+}
+
 namespace {
 
-// Writes `live` padded with zeros when `pending` is set; clears the flag.
-bool FlushOne(protocol::DeviceChannel* channel, std::atomic<bool>& pending,
-              std::span<const std::uint8_t> live) {
-    if (!pending.exchange(false))
-        return false;
-    std::array<std::uint8_t, kFlushWriteBytes> buffer{};
-    CopyBytes(buffer, live);
-    if (channel)
-        channel->CmdWriteData(buffer, kFlushWriteBytes, 0);
-    return channel != nullptr;
-}
+struct Flusher {
+    FlushPacer* pacer;
+    FlushPacer::Clock::time_point now;
+    FlushOutcome& outcome;
+
+    // Writes `live` padded with zeros when `pending` is set and the pacer
+    // lets the kind go; true when the flag was taken (the write attempted).
+    bool One(protocol::DeviceChannel* channel, std::atomic<bool>& pending,
+             std::span<const std::uint8_t> live, FlushPacer::Kind kind) {
+        if (!pending.load())
+            return false;
+        // A device that is not answering keeps its change until it answers.
+        if (channel && channel->IsConnected() && !channel->IsAnswering())
+            return false;
+        if (pacer) {
+            const auto wait = pacer->Wait(kind, now);
+            if (wait > FlushPacer::Clock::duration::zero()) {
+                outcome.nextDue = outcome.nextDue ? std::min(*outcome.nextDue, wait) : wait;
+                return false;
+            }
+        }
+        pending.store(false);
+        if (!channel)
+            return true;
+        std::array<std::uint8_t, kFlushWriteBytes> buffer{};
+        CopyBytes(buffer, live);
+        const bool sends = channel->IsConnected();
+        const std::int32_t result = channel->CmdWriteData(buffer, kFlushWriteBytes, 0);
+        if (pacer && sends)
+            pacer->Wrote(kind, now);
+        if ((result == protocol::kResultNone || result == protocol::kResultWriteFailed) &&
+            channel->IsConnected())
+            pending.store(true); // the device did not take it: keep it for later
+        ++outcome.writes;
+        return true;
+    }
+};
 
 } // namespace
 
-FlushOutcome FlushPendingWrites(const FlushTargets& targets) {
+FlushOutcome FlushPendingWrites(const FlushTargets& targets, FlushPacer* pacer) {
     FlushOutcome outcome;
-    if (targets.keyboard &&
-        FlushOne(targets.keyboardChannel, targets.keyboard->pending, targets.keyboard->LiveBytes()))
-        ++outcome.writes;
-    if (targets.mouse) {
-        const bool wasPending = targets.mouse->pending.load();
-        if (FlushOne(targets.mouseChannel, targets.mouse->pending, targets.mouse->RecordBytes()))
-            ++outcome.writes;
-        if (wasPending)
-            outcome.mouseLayouts = LayoutsForLightMode(targets.mouse->RecordByte(1));
-    }
-    if (targets.mousepad &&
-        FlushOne(targets.mousepadChannel, targets.mousepad->pending, targets.mousepad->LiveBytes()))
-        ++outcome.writes;
+    Flusher flush{pacer, FlushPacer::Clock::now(), outcome};
+    if (targets.keyboard)
+        flush.One(targets.keyboardChannel, targets.keyboard->pending, targets.keyboard->LiveBytes(),
+                  FlushPacer::Keyboard);
+    if (targets.mouse && flush.One(targets.mouseChannel, targets.mouse->pending,
+                                   targets.mouse->RecordBytes(), FlushPacer::Mouse))
+        outcome.mouseLayouts = LayoutsForLightMode(targets.mouse->RecordByte(1));
+    if (targets.mousepad)
+        flush.One(targets.mousepadChannel, targets.mousepad->pending, targets.mousepad->LiveBytes(),
+                  FlushPacer::Mousepad);
     return outcome;
 }
 

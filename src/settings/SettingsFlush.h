@@ -3,12 +3,22 @@
 // Timer 2's flush of pending light writes: for each device kind whose pending
 // flag is set, its live record (the mouse settings record, the keyboard's and
 // the mousepad's live light state) goes to the device in one 56-byte write at
-// address 0, the rest of the 56 bytes zero, and the flag is cleared whatever
-// the write's result. Order: keyboard, mouse, mousepad.
+// address 0, the rest of the 56 bytes zero. Order: keyboard, mouse, mousepad.
+//
+// The flag is cleared when the write was answered, refused by the device, or
+// went nowhere because the device is not connected. A write that a connected
+// device left unanswered (or did not take) keeps the flag: the change goes out
+// again once the device answers, instead of being dropped. While a channel
+// says its device is not answering, its kind is left alone.
+//
+// With a pacer, a kind goes out no sooner than 100 ms after its last write;
+// until then its flag stays set and the outcome tells when it is due.
 
 #include "settings/LightRecords.h"
 #include "settings/MouseSettingsImage.h"
 
+#include <array>
+#include <chrono>
 #include <cstddef>
 #include <optional>
 
@@ -39,13 +49,30 @@ struct FlushTargets {
     MousepadImage* mousepad = nullptr;
 };
 
+inline constexpr std::chrono::milliseconds kFlushSpacing{100};
+
+// When each kind's record last went to its device.
+class FlushPacer {
+public:
+    using Clock = std::chrono::steady_clock;
+    enum Kind { Keyboard, Mouse, Mousepad };
+    // How long `kind` must still wait at `now` (zero when it may go).
+    Clock::duration Wait(Kind kind, Clock::time_point now) const;
+    void Wrote(Kind kind, Clock::time_point now) { last_[kind] = now; }
+
+private:
+    std::array<std::optional<Clock::time_point>, 3> last_;
+};
+
 struct FlushOutcome {
     int writes = 0; // device writes sent (attempted) on this tick
     // Set when the mouse record was flushed: the layouts the window applies.
     std::optional<MouseLightLayouts> mouseLayouts;
+    // Set when the pacer held a pending kind back: the time until it is due.
+    std::optional<FlushPacer::Clock::duration> nextDue;
 };
 
 // One tick of timer 2. A kind without a channel or an image is skipped.
-FlushOutcome FlushPendingWrites(const FlushTargets& targets);
+FlushOutcome FlushPendingWrites(const FlushTargets& targets, FlushPacer* pacer = nullptr);
 
 } // namespace zk::settings

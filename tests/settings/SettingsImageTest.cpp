@@ -157,6 +157,36 @@ TEST_F(Flush, OneWritePerKindWithTheLiveStatesAndFlagsClearedOnFailure) {
     EXPECT_EQ(pad[0].frame[8 + 1], 6);
 }
 
+// A write the mouse took no part in is not lost: the flag stays until the
+// mouse answers and then the newest record goes; an answer that refuses the
+// write is an answer, and the flag clears as before.
+TEST_F(Flush, AWriteTheMouseDidNotTakeStaysPendingUntilItAnswers) {
+    mouseChannel_.FailFast(std::chrono::milliseconds(30));
+    mouse_->SetStopAnswering(true);
+    mouse->SetRecordByte(17, 5);
+    EXPECT_EQ(FlushPendingWrites(Targets()).writes, 1);
+    EXPECT_TRUE(mouse->pending.load());
+    mouse->SetRecordByte(17, 6); // a newer change while the mouse is silent
+    EXPECT_EQ(FlushPendingWrites(Targets()).writes, 0);
+    EXPECT_TRUE(mouse->pending.load());
+
+    mouse_->SetStopAnswering(false);
+    for (int i = 0; i < 300 && !mouseChannel_.IsAnswering(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(mouseChannel_.IsAnswering());
+    FlushPendingWrites(Targets());
+    EXPECT_FALSE(mouse->pending.load());
+    const auto writes = Of(*mouse_, Command::WriteData);
+    ASSERT_FALSE(writes.empty());
+    EXPECT_EQ(writes.back().frame[8 + 17], 6);
+    EXPECT_EQ(mouse_->Memory(zk::emulator::MemoryArea::Settings)[17], 6);
+
+    mouse_->InjectStatus(0x06, 0xFF);
+    mouse->SetRecordByte(17, 7);
+    FlushPendingWrites(Targets());
+    EXPECT_FALSE(mouse->pending.load());
+}
+
 // The mouse light preview reads the light bytes and advances the step while
 // the main thread copies records and flushes (meaningful under TSan).
 TEST(ImageBytes, PreviewReadsWhileTheMainThreadCopies) {
