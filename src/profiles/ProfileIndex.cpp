@@ -17,8 +17,6 @@ const IndexSections kLight {"PROFILEDENGCOUNT", "PROFILEDENGNAME", "PROFILEDENGS
 const IndexSections kKey {"PROFILECOUNT", "PROFILENAME", "PROFILESELECT", "PROFILELIKEEXE", "PROCESS"};
 // clang-format on
 
-// The longest file name the folders take (bytes).
-
 std::string IndexKey(int index) {
     return std::to_string(index);
 }

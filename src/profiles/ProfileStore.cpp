@@ -181,6 +181,13 @@ SelectorEntries InitialiseSelector(ProfileIndex index, ProfileKind kind, const S
         WriteIndex(index, kind, entries.names);
     }
     entries.select = index.Selected(kind);
+    // A stored choice outside the list would leave no profile selected, and
+    // every later save would go nowhere: the first profile is chosen instead.
+    if (!entries.names.empty() &&
+        (entries.select < 0 || entries.select >= static_cast<int>(entries.names.size()))) {
+        entries.select = 0;
+        index.SetSelected(kind, 0);
+    }
     return entries;
 }
 
