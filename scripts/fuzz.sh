@@ -6,7 +6,9 @@
 #   scripts/fuzz.sh TARGET|all SECONDS
 #
 # Builds the `fuzz` preset (clang, AddressSanitizer + UBSan, every library
-# instrumented) into build-fuzz/. New inputs found go to build-fuzz/corpus/;
+# instrumented) into build-fuzz/, and the `fuzz-gui` preset (the same with the
+# Qt layers, for the skin files) into build-fuzz-gui/ when a target needs it.
+# New inputs found go to build-fuzz/corpus/;
 # a crash leaves its input in build-fuzz/crashes/ and the script fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,12 +28,15 @@ targets=(
     "fuzz_action_line tests/macros/fuzz_corpus/action_line"
     "fuzz_macro_files tests/macros/fuzz_corpus/macro_files"
     "fuzz_profile_file "
+    "fuzz_profile_index tests/profiles/index_corpus"
     "fuzz_command_line tests/app/fuzz_corpus/command_line"
     "fuzz_device_blocks "
     "fuzz_platform_text tests/platform/text_corpus"
+    "fuzz_skin_files tests/ui/skin_corpus"
 )
+# Targets built with the Qt layers.
+gui_targets=" fuzz_skin_files "
 
-cmake --preset fuzz >/dev/null
 status=0
 printf '%-26s %14s %10s %8s\n' target executions exec/s cov
 for entry in "${targets[@]}"; do
@@ -40,8 +45,11 @@ for entry in "${targets[@]}"; do
     if [ "$which" != all ] && [ "$which" != "$name" ]; then
         continue
     fi
-    cmake --build --preset fuzz --target "$name" >/dev/null
-    binary="$(find build-fuzz/tests -type f -name "$name" -perm -u+x | head -n 1)"
+    preset=fuzz
+    case "$gui_targets" in *" $name "*) preset=fuzz-gui ;; esac
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" --target "$name" >/dev/null
+    binary="$(find "build-$preset/tests" -type f -name "$name" -perm -u+x | head -n 1)"
     corpus="build-fuzz/corpus/$name"
     mkdir -p "$corpus" build-fuzz/crashes
     log="build-fuzz/$name.log"
@@ -49,7 +57,7 @@ for entry in "${targets[@]}"; do
     if [ -n "$seeds" ] && [ -d "$seeds" ]; then
         args+=("$seeds")
     fi
-    if ! "$binary" -max_total_time="$seconds" -print_final_stats=1 \
+    if ! LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" "$binary" -max_total_time="$seconds" -print_final_stats=1 \
         -artifact_prefix=build-fuzz/crashes/"$name"- "${args[@]}" >"$log" 2>&1; then
         echo "$name: failed, see $log" >&2
         status=1

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLayout>
 #include <QUiLoader>
 #include <QWidget>
 
@@ -48,8 +49,20 @@ public:
         return QUiLoader::createWidget(className, parent, name);
     }
 
+    // A layout class Qt does not know stands in as a box layout, since the
+    // loader would use the missing layout; the layout counts as broken.
+    QLayout* createLayout(const QString& className, QObject* parent,
+                          const QString& name) override {
+        if (QLayout* layout = QUiLoader::createLayout(className, parent, name))
+            return layout;
+        unknownLayout_ = className;
+        return QUiLoader::createLayout(QStringLiteral("QVBoxLayout"), parent, name);
+    }
+    const QString& UnknownLayout() const { return unknownLayout_; }
+
 private:
     WindowImplBase* callback_;
+    QString unknownLayout_;
 };
 
 } // namespace
@@ -82,6 +95,12 @@ QWidget* DialogBuilder::Create(const QString& nameOrFile, WindowImplBase* callba
     --tDepth;
     if (!root) {
         qCWarning(uiLog) << "cannot build layout" << path << loader.errorString();
+        return nullptr;
+    }
+    if (!loader.UnknownLayout().isEmpty()) {
+        qCWarning(uiLog) << "cannot build layout" << path << "unknown layout class"
+                         << loader.UnknownLayout();
+        delete root;
         return nullptr;
     }
     ResourceManager::GetInstance().ApplyTexts(root);
