@@ -5,6 +5,7 @@
 #include "ui/ResourceManager.h"
 #include "ui/WindowImplBase.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -51,8 +52,7 @@ public:
 
     // A layout class Qt does not know stands in as a box layout, since the
     // loader would use the missing layout; the layout counts as broken.
-    QLayout* createLayout(const QString& className, QObject* parent,
-                          const QString& name) override {
+    QLayout* createLayout(const QString& className, QObject* parent, const QString& name) override {
         if (QLayout* layout = QUiLoader::createLayout(className, parent, name))
             return layout;
         unknownLayout_ = className;
@@ -84,7 +84,13 @@ QWidget* DialogBuilder::Create(const QString& nameOrFile, WindowImplBase* callba
         return nullptr;
     }
     WindowImplBase* cb = callback ? callback : (tBuilding.empty() ? nullptr : tBuilding.back());
+    // Qt's form loader loads every designer plugin it finds while it is being
+    // made (Qt Quick among them, megabytes the layouts never use): it is made
+    // with no plugin folders, which are then given back.
+    const QStringList pluginFolders = QCoreApplication::libraryPaths();
+    QCoreApplication::setLibraryPaths({});
     Loader loader(cb);
+    QCoreApplication::setLibraryPaths(pluginFolders);
     loader.setWorkingDirectory(QFileInfo(path).absoluteDir());
     ++tDepth;
     if (callback)
