@@ -13,6 +13,8 @@ ctest --preset default
 scripts/wayland-smoke.sh build
 # The Debian package, installed with apt and validated.
 scripts/package.sh
+# The performance figures of the default build: printed, never a failure.
+scripts/measure.sh build || true
 for preset in tsan asan; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"

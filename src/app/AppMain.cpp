@@ -1,6 +1,7 @@
 #include "app/AppMain.h"
 
 #include "app/AppOptions.h"
+#include "app/ControlService.h"
 #include "app/MainWnd.h"
 #include "app/Wiring.h"
 #include "device/Hotplug.h"
@@ -88,7 +89,11 @@ int RunApplication(int argc, char** argv) {
     if (window->Create(nullptr, QStringLiteral("ORVANE ZK412V"), ui::WindowStyle::Frame,
                        QRect(0, 0, 800, 572))) {
         window->CenterWindow();
-        window->ShowWindow(true);
+        window->ShowAtStart();
+        // zk412vctl's requests, served while the window runs.
+        ControlService control(*window);
+        if (!control.Start())
+            platform::DebugLine("zk412vctl requests are not served: the tool works on its own");
         ui::PaintManager::MessageLoop();
     } else {
         std::fprintf(stderr, "zk412v: the main window's layout could not be loaded from %s\n",

@@ -188,6 +188,8 @@ void CMainWnd::InitWindow() {
     }
     notice_ = new DeviceNotice(this);
     notice_->hide();
+    exposure_ = ui::WindowExposure::Of(this);
+    connect(exposure_, &ui::WindowExposure::ShownChanged, this, [this] { UpdateLiveWork(); });
     ApplyCaptionTips();
     ui::Dpi::SetDPIAwareness(1);
 }
@@ -275,6 +277,11 @@ void CMainWnd::ShowWindow(bool show, bool takeFocus) {
     if (!show && !trayAvailable_)
         return;
     WindowImplBase::ShowWindow(show, takeFocus);
+}
+
+void CMainWnd::ShowAtStart() {
+    if (!trayAvailable_)
+        ShowWindow(true);
 }
 
 void CMainWnd::RequestActivation() {
@@ -369,12 +376,13 @@ void CMainWnd::OnWindowInit() {
         }
     }
 
-    // 10. Timers.
-    SetTimer(kTimerAnimation, 10);
+    // 10. Timers. The animation counters (10 ms) and the preview repaint
+    // (50 ms) run while the window is on screen with a device to show.
     SetTimer(kTimerLightFlush, 100);
-    SetTimer(kTimerRepaint, 100);
     SetTimer(kTimerKeyboardRead, 500);
     SetTimer(kTimerMousepadRead, 500);
+    liveTimers_ = true;
+    UpdateLiveWork();
 
     // 11. Language.
     LoadStartupLanguage();
@@ -565,6 +573,36 @@ void CMainWnd::BringToFront() {
     activateWindow();
 }
 
+bool CMainWnd::OnScreen() const {
+    return exposure_ && exposure_->Shown();
+}
+
+void CMainWnd::UpdateLiveWork() {
+    UpdateDeviceNotice();
+    const bool shown = OnScreen();
+    if (seams_.previewsShown)
+        seams_.previewsShown(shown);
+    if (!liveTimers_)
+        return;
+    const bool repaint = shown && AnyDeviceConnected();
+    if (repaint && !HasTimer(kTimerRepaint))
+        OnTimer(kTimerRepaint); // the current frame at once, then every 50 ms
+    else if (!repaint)
+        KillTimer(kTimerRepaint);
+    UpdateAnimationTimer();
+}
+
+void CMainWnd::UpdateAnimationTimer() {
+    const bool animate = OnScreen() && channels_[kChannelKeyboard].IsConnected() &&
+                         (!seams_.keyboardPictureShown || seams_.keyboardPictureShown());
+    if (animate == HasTimer(kTimerAnimation))
+        return;
+    if (animate)
+        SetTimer(kTimerAnimation, 10);
+    else
+        KillTimer(kTimerAnimation);
+}
+
 void CMainWnd::ReportNoDevice(bool& guard) {
     ShowWindow(false);
     if (!trayAvailable_ || (notice_ && notice_->IsNoAccess())) {
@@ -703,7 +741,10 @@ void CMainWnd::OnTimer(unsigned id) {
             seams_.repaintPreviews(*this);
         else
             update();
-        SetTimer(kTimerRepaint, 50);
+        if (OnScreen() && AnyDeviceConnected())
+            SetTimer(kTimerRepaint, 50);
+        if (liveTimers_)
+            UpdateAnimationTimer();
         break;
     case kTimerKeyboardRead:
         KillTimer(kTimerKeyboardRead);

@@ -7,6 +7,7 @@
 #include "protocol/DeviceChannel.h"
 #include "ui/MenuWnd.h"
 #include "ui/TrayIcon.h"
+#include "ui/WindowExposure.h"
 #include "ui/WindowImplBase.h"
 
 #include <QPointer>
@@ -74,6 +75,12 @@ struct MainWndSeams {
     // Timer 10, when set: shows the light previews' frame instead of redrawing
     // the whole window.
     WindowFn repaintPreviews;
+    // The light previews came on screen (true) or left it: the window was
+    // shown, hidden, minimised or restored.
+    std::function<void(bool shown)> previewsShown;
+    // When set: whether the keyboard's picture is on screen; the animation
+    // counters advance only then.
+    std::function<bool()> keyboardPictureShown;
     // Timer 8 and message 0x901: read all mouse settings, refresh the DPI and
     // lighting controls and the macro choices of the assignment combos.
     WindowFn readAllMouseSettings;
@@ -146,6 +153,12 @@ public:
     ui::MenuWnd* TrayMenu() const { return trayMenu_.get(); }
     // Main window activation as the activation message does it.
     void BringToFront();
+    // Runs the animation and repaint timers only while they have something to
+    // show: the window on screen and a device connected (the keyboard for the
+    // animation counters); call after a device came or went.
+    void UpdateLiveWork();
+    // Whether the window is on screen (shown, not minimised, exposed).
+    bool OnScreen() const;
 
     // --- desktop ----------------------------------------------------------------
     // Shows or hides the window. Where the desktop has no tray a hidden window
@@ -154,6 +167,10 @@ public:
     // the task bar). While the start is minimised, a request to show leaves it
     // in the tray (or minimised) until the user asks for it.
     void ShowWindow(bool show = true, bool takeFocus = true);
+    // The entry point's show after creation: where a tray holds the program
+    // the window waits unmapped until a device is found (detection shows it);
+    // without a tray the window is the program's only presence and shows.
+    void ShowAtStart();
     // "--minimized": the first device found does not bring the window up.
     void SetStartMinimized(bool minimized) { startMinimized_ = minimized; }
     // The user asked for the window (a second start): ends a minimised start
@@ -178,6 +195,7 @@ private:
     bool HandleCaptionClick(ui::TNotifyUI& msg);
     void ShowContextPanel(ui::TNotifyUI& msg);
     void OnTimer(unsigned id);
+    void UpdateAnimationTimer();
     void OnActivation();
     void OnTray(ui::LPARAM mouseMessage);
     void ShowTrayMenu();
@@ -216,6 +234,8 @@ private:
     bool noAccessReported_ = false;
     QPointer<DeviceNotice> notice_;
     QPointer<QPushButton> menuBtn_;
+    QPointer<ui::WindowExposure> exposure_;
+    bool liveTimers_ = false; // "windowinit" reached the timers
 };
 
 } // namespace zk::app

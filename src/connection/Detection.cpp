@@ -57,6 +57,10 @@ public:
             TestPresence();
         else
             Scan();
+        if (!startScanned_) {
+            startScanned_ = true;
+            link_.QueueControlChanges({Change(ControlOp::StartScanned, "")});
+        }
         if (id_.kind == DeviceKind::Mouse)
             return timing_.mousePoll;
         return channel_.IsConnected() ? timing_.connectedPoll : timing_.disconnectedPoll;
@@ -235,6 +239,7 @@ private:
     MainWindowLink& link_;
     const DetectionTiming& timing_;
     bool firstScan_ = true;
+    bool startScanned_ = false;
     bool listingFailed_ = false;
     bool noAccessReported_ = false;
     int sameModeShown_ = -1; // last visibility handed over; -1 none since (dis)connect

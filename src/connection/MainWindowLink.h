@@ -40,6 +40,8 @@ enum class ControlOp {
     LoadKeyboardDeviceProfile, // load keyboard device profile number `value`
     ReportNoAccess,            // the device at path `control` is plugged in but this user may
                                // not open it (no device rule installed)
+    StartScanned,              // the thread's first poll step is over: whatever of its kind
+                               // was plugged in at start has been reported before this
 };
 
 struct ControlChange {

@@ -1,5 +1,6 @@
 #include "controls/PreviewSet.h"
 
+#include "controls/LightPicture.h"
 #include "controls/TintedPicture.h"
 #include "lighting/LightTables.h"
 
@@ -70,6 +71,10 @@ void PreviewSet::PrepareLedPictures() {
             t->SetIsChangerColor(true);
             t->SetChangerAlpha(0);
         }
+        // The LEDs lie over still device drawings: a new light repaints the
+        // LED alone, over a backdrop of those drawings kept once.
+        if (auto* led = qobject_cast<CLightPictureUI*>(Control(i)))
+            led->SetPaintsBackdrop(true);
     }
 }
 
@@ -103,6 +108,22 @@ int PreviewSet::Apply(const lighting::PreviewFrame& frame, bool windowShown) {
         }
     }
     return repainted;
+}
+
+bool PreviewSet::PictureVisible(lighting::DeviceKind kind) const {
+    std::size_t first = lighting::kPreviewMouseFirst, end = lighting::kPreviewMousepadFirst;
+    if (kind == lighting::DeviceKind::Mousepad) {
+        first = lighting::kPreviewMousepadFirst;
+        end = lighting::kPreviewKeyboardFirst;
+    } else if (kind == lighting::DeviceKind::Keyboard) {
+        first = lighting::kPreviewKeyboardFirst;
+        end = kCount;
+    }
+    for (std::size_t i = first; i < end; ++i) {
+        if (const QWidget* w = controls_[i].data(); w && w->isVisible())
+            return true;
+    }
+    return false;
 }
 
 bool IsWindowShown(const QWidget* window) {

@@ -41,12 +41,16 @@ public:
     QWidget* Control(std::size_t index) const;
     TintMembers* Tint(std::size_t index) const;
 
-    // The start-up state of the mouse and mousepad LEDs: tint on, opacity 0.
+    // The start-up state of the mouse and mousepad LEDs: tint on, opacity 0,
+    // each painting its own backdrop (CLightPictureUI::SetPaintsBackdrop).
     void PrepareLedPictures();
 
     // Shows one frame; `windowShown` is false while the window is hidden or
     // minimised. Returns the number of controls asked to repaint.
     int Apply(const lighting::PreviewFrame& frame, bool windowShown);
+    // Whether the picture of `kind` is on its window's current page (any of
+    // its controls visible).
+    bool PictureVisible(lighting::DeviceKind kind) const;
 
 private:
     std::array<QPointer<QWidget>, kCount> controls_{};

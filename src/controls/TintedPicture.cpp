@@ -11,6 +11,9 @@
 #include <QRegularExpression>
 #include <QWidget>
 
+#include <algorithm>
+#include <array>
+
 namespace zk::controls {
 
 QColor TintColour(std::uint32_t changerColour) {
@@ -84,7 +87,8 @@ void TintedPicture::SetFile(const QString& file) {
     file_ = file;
     loaded_ = false;
     picture_ = QPixmap();
-    tinted_ = QPixmap();
+    shape_ = QImage();
+    tinted_ = QImage();
     tintedValid_ = false;
 }
 
@@ -94,6 +98,7 @@ const QPixmap& TintedPicture::Picture(const QWidget* widget) {
         picture_ = LoadSkinPicture(file_, ratio);
         loadedRatio_ = ratio;
         loaded_ = true;
+        shape_ = QImage();
         tintedValid_ = false;
     }
     return picture_;
@@ -112,24 +117,51 @@ void TintedPicture::DrawTinted(QPainter& painter, const QRect& target, const QWi
     const QPixmap& picture = Picture(widget);
     if (picture.isNull())
         return;
-    if (!tintedValid_ || tintedColour_ != changerColour) {
-        QImage shape(picture.size(), QImage::Format_ARGB32_Premultiplied);
-        shape.setDevicePixelRatio(picture.devicePixelRatio());
-        shape.fill(Qt::transparent);
-        {
-            QPainter p(&shape);
-            p.drawPixmap(0, 0, picture);
-            p.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            p.fillRect(QRect(QPoint(0, 0), picture.size()), TintColour(changerColour));
+    if (shape_.isNull()) {
+        shape_ = picture.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        tinted_ = QImage(shape_.size(), QImage::Format_ARGB32_Premultiplied);
+        tinted_.setDevicePixelRatio(picture.devicePixelRatio());
+        tinted_.fill(Qt::transparent);
+        // Each row's columns from its first to its last covered pixel: a new
+        // colour rewrites those alone, the rest stays transparent.
+        rowSpans_.assign(static_cast<std::size_t>(shape_.height()), {0, 0});
+        for (int y = 0; y < shape_.height(); ++y) {
+            const auto* from = reinterpret_cast<const QRgb*>(shape_.constScanLine(y));
+            int first = shape_.width(), end = 0;
+            for (int x = 0; x < shape_.width(); ++x) {
+                if (qAlpha(from[x]) != 0) {
+                    first = std::min(first, x);
+                    end = x + 1;
+                }
+            }
+            if (end > first)
+                rowSpans_[static_cast<std::size_t>(y)] = {first, end};
         }
-        tinted_ = QPixmap::fromImage(shape);
+        tintedValid_ = false;
+    }
+    if (!tintedValid_ || tintedColour_ != changerColour) {
+        // The shape's coverage in the tint colour (source-in): every pixel
+        // keeps its alpha and takes the colour, looked up by alpha.
+        const QColor colour = TintColour(changerColour);
+        const int r = colour.red(), g = colour.green(), b = colour.blue();
+        std::array<QRgb, 256> byAlpha;
+        byAlpha[0] = 0u;
+        for (int a = 1; a < 256; ++a)
+            byAlpha[static_cast<std::size_t>(a)] = qPremultiply(qRgba(r, g, b, a));
+        for (int y = 0; y < shape_.height(); ++y) {
+            const auto [first, end] = rowSpans_[static_cast<std::size_t>(y)];
+            const auto* from = reinterpret_cast<const QRgb*>(shape_.constScanLine(y));
+            auto* to = reinterpret_cast<QRgb*>(tinted_.scanLine(y));
+            for (int x = first; x < end; ++x)
+                to[x] = byAlpha[qAlpha(from[x])];
+        }
         tintedColour_ = changerColour;
         tintedValid_ = true;
     }
     painter.save();
     painter.setOpacity(painter.opacity() * static_cast<qreal>(opacity > 255 ? 255 : opacity) /
                        255.0);
-    painter.drawPixmap(target, tinted_);
+    painter.drawImage(target, tinted_);
     painter.restore();
 }
 

@@ -10,11 +10,14 @@
 // (green << 16) | (blue << 8) | red.
 
 #include <QColor>
+#include <QImage>
 #include <QPixmap>
 #include <QString>
 
 #include <atomic>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class QPainter;
 class QRect;
@@ -70,7 +73,8 @@ private:
 };
 
 // A light picture with the tinted copy of its last tint colour, so that a
-// repaint with an unchanged colour costs one draw.
+// repaint with an unchanged colour costs one draw, and a new colour one pass
+// over the picture's pixels.
 class TintedPicture {
 public:
     void SetFile(const QString& file);
@@ -89,7 +93,9 @@ private:
     QPixmap picture_;
     qreal loadedRatio_ = 0.0;
     bool loaded_ = false;
-    QPixmap tinted_;
+    QImage shape_;                              // the picture's pixels (premultiplied), for tinting
+    QImage tinted_;                             // the shape in the last tint colour
+    std::vector<std::pair<int, int>> rowSpans_; // covered columns [first, end) by row
     std::uint32_t tintedColour_ = 0;
     bool tintedValid_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -11,8 +12,13 @@ namespace zk::lighting {
 // ---------------------------------------------------------------------------
 // Clock
 
-SteadyTickerClock::SteadyTickerClock(WaitForStop waitForStop)
-    : wait_(std::move(waitForStop)), start_(std::chrono::steady_clock::now()) {}
+bool TickerClock::Park() {
+    return Sleep(kParkMs);
+}
+
+SteadyTickerClock::SteadyTickerClock(WaitForStop waitForStop, std::function<void()> wake)
+    : wait_(std::move(waitForStop)), wake_(std::move(wake)),
+      start_(std::chrono::steady_clock::now()) {}
 
 std::uint32_t SteadyTickerClock::NowMs() {
     const auto elapsed = std::chrono::steady_clock::now() - start_;
@@ -21,11 +27,32 @@ std::uint32_t SteadyTickerClock::NowMs() {
 }
 
 bool SteadyTickerClock::Sleep(std::uint32_t ms) {
-    return wait_(std::chrono::milliseconds(ms));
+    // A wake ends parks only: a frame delay or the start delay keeps its
+    // length (the loop looks at its state again after every sleep anyway).
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        if (wait_(std::max(left, std::chrono::milliseconds(0)))) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= end) {
+            return false;
+        }
+    }
 }
 
 bool SteadyTickerClock::WaitStop(std::uint32_t ms) {
     return wait_(std::chrono::milliseconds(ms));
+}
+
+bool SteadyTickerClock::Park() {
+    return wait_(std::chrono::milliseconds(kParkMs));
+}
+
+void SteadyTickerClock::Wake() {
+    if (wake_)
+        wake_();
 }
 
 // ---------------------------------------------------------------------------
@@ -70,6 +97,68 @@ void LightPreview::SelectKeyboardMode(int model, std::uint8_t mode, bool reset) 
 
 void LightPreview::SetPaused(DeviceKind kind, bool paused) {
     paused_[static_cast<std::size_t>(kind)]->store(paused ? 1 : 0, std::memory_order_relaxed);
+    WakeTickers();
+}
+
+void LightPreview::SetPicturesShown(bool shown) {
+    bool changed = false;
+    for (auto& flag : shown_)
+        changed |= flag.exchange(shown, std::memory_order_relaxed) != shown;
+    if (changed)
+        WakeTickers();
+}
+
+void LightPreview::SetPictureShown(DeviceKind kind, bool shown) {
+    if (shown_[static_cast<std::size_t>(kind)].exchange(shown, std::memory_order_relaxed) != shown)
+        WakeTickers();
+}
+
+void LightPreview::WakeTickers() {
+    std::lock_guard lock(parkMutex_);
+    for (TickerClock* clock : parked_) {
+        if (clock)
+            clock->Wake();
+    }
+}
+
+class LightPreview::ParkPlace {
+public:
+    ParkPlace(LightPreview& preview, Ticker ticker, TickerClock& clock)
+        : preview_(preview), ticker_(ticker) {
+        std::lock_guard lock(preview_.parkMutex_);
+        preview_.parked_[ticker_] = &clock;
+    }
+    ~ParkPlace() {
+        std::lock_guard lock(preview_.parkMutex_);
+        preview_.parked_[ticker_] = nullptr;
+    }
+    ParkPlace(const ParkPlace&) = delete;
+    ParkPlace& operator=(const ParkPlace&) = delete;
+
+private:
+    LightPreview& preview_;
+    Ticker ticker_;
+};
+
+bool LightPreview::Live(Ticker ticker) const {
+    switch (ticker) {
+    case kMouseTicker:
+        return PictureShown(DeviceKind::Mouse) && Connected(bindings_.mouseConnected);
+    case kMousepadTicker:
+        return PictureShown(DeviceKind::Mousepad) && Connected(bindings_.mousepadConnected);
+    case kKeyboardTicker:
+        return PictureShown(DeviceKind::Keyboard) && Connected(bindings_.keyboardConnected);
+    case kSharedTicker:
+        break;
+    }
+    // The shared effect draws on the shown pictures of paused devices.
+    const bool anyConnected = Connected(bindings_.mouseConnected) ||
+                              Connected(bindings_.mousepadConnected) ||
+                              Connected(bindings_.keyboardConnected);
+    bool target = false;
+    for (DeviceKind kind : {DeviceKind::Mouse, DeviceKind::Mousepad, DeviceKind::Keyboard})
+        target |= Paused(kind) && PictureShown(kind);
+    return anyConnected && target;
 }
 
 bool LightPreview::Paused(DeviceKind kind) const {
@@ -116,8 +205,15 @@ void LightPreview::ApplyKeyboardRequest() {
 // Tickers
 
 void LightPreview::RunMouseTicker(TickerClock& clock) {
+    const ParkPlace place(*this, kMouseTicker, clock);
     if (!clock.Sleep(kMouseStartDelayMs)) {
         while (!clock.WaitStop(kStopPollMs)) {
+            if (!Live(kMouseTicker)) {
+                if (clock.Park()) {
+                    break;
+                }
+                continue;
+            }
             const std::uint32_t speed = mouseLight_.Load(kLightSpeed);
             if (clock.Sleep(2 * speed + 3) || clock.Sleep(10 * speed)) {
                 break;
@@ -153,8 +249,15 @@ void LightPreview::RunMouseTicker(TickerClock& clock) {
 }
 
 void LightPreview::RunMousepadTicker(TickerClock& clock) {
+    const ParkPlace place(*this, kMousepadTicker, clock);
     if (!clock.Sleep(kMousepadStartDelayMs)) {
         while (!clock.WaitStop(kStopPollMs)) {
+            if (!Live(kMousepadTicker)) {
+                if (clock.Park()) {
+                    break;
+                }
+                continue;
+            }
             const LightParams p = mousepadLight_.Read();
             if (clock.Sleep(MousepadFrameDelay(p.mode, p.speed))) {
                 break;
@@ -208,8 +311,15 @@ void LightPreview::PublishKeyboard(int model) {
 }
 
 void LightPreview::RunKeyboardTicker(TickerClock& clock) {
+    const ParkPlace place(*this, kKeyboardTicker, clock);
     if (!clock.Sleep(kKeyboardStartDelayMs)) {
         while (!clock.WaitStop(kStopPollMs)) {
+            if (!Live(kKeyboardTicker)) {
+                if (clock.Park()) {
+                    break;
+                }
+                continue;
+            }
             const LightParams p = keyboardLight_.Read();
             if (clock.Sleep(KeyboardFrameDelay(p.mode, p.speed))) {
                 break;
@@ -245,8 +355,15 @@ void LightPreview::RunKeyboardTicker(TickerClock& clock) {
 }
 
 void LightPreview::RunSharedTicker(TickerClock& clock) {
+    const ParkPlace place(*this, kSharedTicker, clock);
     const LightBytesView shared(sharedLight_.data());
     while (!clock.WaitStop(kStopPollMs)) {
+        if (!Live(kSharedTicker)) {
+            if (clock.Park()) {
+                break;
+            }
+            continue;
+        }
         if (clock.Sleep(4u * shared.Load(kLightSpeed))) {
             break;
         }
@@ -279,15 +396,26 @@ public:
         }
         cv_.notify_all();
     }
+    // Ends the current wait early (or the next one) without a stop.
+    void Wake() {
+        {
+            std::lock_guard lock(mutex_);
+            woken_ = true;
+        }
+        cv_.notify_all();
+    }
     bool WaitFor(std::chrono::milliseconds timeout) {
         std::unique_lock lock(mutex_);
-        return cv_.wait_for(lock, timeout, [this] { return set_; });
+        cv_.wait_for(lock, timeout, [this] { return set_ || woken_; });
+        woken_ = false;
+        return set_;
     }
 
 private:
     std::mutex mutex_;
     std::condition_variable cv_;
     bool set_ = false;
+    bool woken_ = false;
 };
 } // namespace
 
@@ -315,7 +443,8 @@ void LightTickerThreads::Start() {
         auto* stop = &impl_->stops[i];
         impl_->threads[i] = std::thread([this, stop, body = bodies[i]] {
             SteadyTickerClock clock(
-                [stop](std::chrono::milliseconds t) { return stop->WaitFor(t); });
+                [stop](std::chrono::milliseconds t) { return stop->WaitFor(t); },
+                [stop] { stop->Wake(); });
             (preview_.*body)(clock);
         });
     }

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace zk::lighting {
 
@@ -39,22 +40,33 @@ public:
     // The loop test: waits up to `ms` for the stop request; true when asked to
     // stop.
     virtual bool WaitStop(std::uint32_t ms) = 0;
+    // Waits while the ticker has nothing to draw, until Wake, a stop or
+    // kParkMs; true when asked to stop.
+    virtual bool Park();
+    // Ends the current Park early, or the next one when the ticker is not
+    // parked yet (any thread).
+    virtual void Wake() {}
 };
 
 // The real clock: the steady clock, and sleeps that are waits on the thread's
 // stop event (`waitForStop` waits up to the given time and returns true when
 // the event is set), so that a stop ends any sleep at once.
+// `wake`, when given, ends the current park early without a stop; sleeps keep
+// their length.
 class SteadyTickerClock final : public TickerClock {
 public:
     using WaitForStop = std::function<bool(std::chrono::milliseconds)>;
-    explicit SteadyTickerClock(WaitForStop waitForStop);
+    explicit SteadyTickerClock(WaitForStop waitForStop, std::function<void()> wake = {});
 
     std::uint32_t NowMs() override;
     bool Sleep(std::uint32_t ms) override;
     bool WaitStop(std::uint32_t ms) override;
+    bool Park() override;
+    void Wake() override;
 
 private:
     WaitForStop wait_;
+    std::function<void()> wake_;
     std::chrono::steady_clock::time_point start_;
 };
 
@@ -84,6 +96,8 @@ inline constexpr std::uint32_t kKeyboardStartDelayMs = 1000;
 inline constexpr std::uint32_t kStopPollMs = 1;
 inline constexpr std::uint32_t kDisconnectedSleepMs = 100;
 inline constexpr std::uint32_t kSharedIdleSleepMs = 1000;
+// The longest park of a ticker with nothing to draw; a wake ends it at once.
+inline constexpr std::uint32_t kParkMs = 3'600'000;
 
 // Diagnostic lines of the tickers.
 inline constexpr const char* kMouseUnknownModeLine = "鼠标灯光线程设定2";
@@ -111,8 +125,21 @@ public:
     // The keyboard page picked `mode` of `model` (with the reset) or refreshed
     // (set-up only).
     void SelectKeyboardMode(int model, std::uint8_t mode, bool reset = true);
-    // The pause flag of a device kind (the bound one, or the preview's own).
+    // The pause flag of a device kind (the bound one, or the preview's own);
+    // wakes the shared ticker.
     void SetPaused(DeviceKind kind, bool paused);
+    // Whether the pictures are on screen (the window shown, not minimised, and
+    // the picture's page the current one): all of them, or the one of `kind`.
+    // A ticker draws only while its device is connected and its picture is
+    // shown; otherwise it parks until WakeTickers. Initially shown.
+    void SetPicturesShown(bool shown);
+    void SetPictureShown(DeviceKind kind, bool shown);
+    bool PictureShown(DeviceKind kind) const {
+        return shown_[static_cast<std::size_t>(kind)].load(std::memory_order_relaxed);
+    }
+    // Wakes the parked tickers to look again at the connected flags and the
+    // shown state (after a device came or went; any thread).
+    void WakeTickers();
     bool Paused(DeviceKind kind) const;
     // The shared effect's settings (bytes 1-8 as in a live light state); all
     // zero unless somebody sets them.
@@ -137,7 +164,12 @@ public:
     const KeyboardEffectState& KeyboardState() const { return keyboardState_; }
 
 private:
+    enum Ticker : std::size_t { kMouseTicker, kMousepadTicker, kKeyboardTicker, kSharedTicker };
+    // Registers `clock` for WakeTickers while the ticker body runs.
+    class ParkPlace;
     static bool Connected(const std::atomic<std::int32_t>* flag);
+    // Whether the ticker has anything to draw now.
+    bool Live(Ticker ticker) const;
     void ApplyMouseRequest();
     void ApplyMousepadRequest();
     void ApplyKeyboardRequest();
@@ -162,6 +194,9 @@ private:
     std::atomic<std::uint32_t> mouseRequest_{0};
     std::atomic<std::uint32_t> mousepadRequest_{0};
     std::atomic<std::uint32_t> keyboardRequest_{0};
+    std::array<std::atomic<bool>, 3> shown_{true, true, true};
+    std::mutex parkMutex_;
+    std::array<TickerClock*, 4> parked_{};
 
     // Written by the owning ticker only.
     MouseEffectState mouseState_;

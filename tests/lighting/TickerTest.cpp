@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -133,7 +135,7 @@ TEST(Tickers, MouseFramePeriodFollowsTheSpeed) {
     EXPECT_EQ(clock.frames[1], (Sleeps{3, 0})); // the fastest: 3 ms
 }
 
-TEST(Tickers, WithoutDevicesEachTickerOnlySleeps) {
+TEST(Tickers, WithoutDevicesEachTickerParks) {
     Devices d;
     d.mouse.Mode(3).Brightness(4).Speed(1);
     d.mousepad.Mode(3).Brightness(4).Speed(2);
@@ -147,11 +149,11 @@ TEST(Tickers, WithoutDevicesEachTickerOnlySleeps) {
     preview.RunMousepadTicker(pad);
     preview.RunKeyboardTicker(keyboard);
     preview.RunSharedTicker(shared);
+    // Nothing to draw: no frame delay, only the park until somebody wakes them.
     for (int f = 0; f < 3; ++f) {
-        EXPECT_EQ(mouse.frames[f], (Sleeps{5, 10, 100}));
-        EXPECT_EQ(pad.frames[f], (Sleeps{17, 100}));
-        EXPECT_EQ(keyboard.frames[f], (Sleeps{27, 100}));
-        EXPECT_EQ(shared.frames[f], (Sleeps{12, 1000}));
+        for (const FakeClock* clock : {&mouse, &pad, &keyboard, &shared}) {
+            EXPECT_EQ(clock->frames[f], (Sleeps{kParkMs}));
+        }
     }
     EXPECT_EQ(pad.startSleeps, Sleeps{kMousepadStartDelayMs});
     EXPECT_EQ(keyboard.startSleeps, Sleeps{kKeyboardStartDelayMs});
@@ -406,4 +408,135 @@ TEST(Tickers, ConcurrentChangesWhileAllTickersRun) {
     EXPECT_GT(preview.Frame().Generation(DeviceKind::Mouse), 0u);
     EXPECT_GT(preview.Frame().Generation(DeviceKind::Keyboard), 0u);
     EXPECT_GT(sum, 0u);
+}
+
+namespace {
+// Real threads on virtual frame delays: sleeps return at once, a park blocks
+// until Wake or the stop and is counted, so a ticker that wakes by itself
+// shows as more parks.
+class GateClock final : public TickerClock {
+public:
+    std::uint32_t NowMs() override { return now_ += 5; }
+    bool Sleep(std::uint32_t) override {
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        return Stopped();
+    }
+    bool WaitStop(std::uint32_t) override { return Stopped(); }
+    bool Park() override {
+        std::unique_lock lock(mutex_);
+        ++parks_;
+        cv_.wait(lock, [this] { return woken_ || stop_; });
+        woken_ = false;
+        return stop_;
+    }
+    void Wake() override {
+        std::lock_guard lock(mutex_);
+        woken_ = true;
+        cv_.notify_all();
+    }
+    void Stop() {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+        cv_.notify_all();
+    }
+    int Parks() {
+        std::lock_guard lock(mutex_);
+        return parks_;
+    }
+
+private:
+    bool Stopped() {
+        std::lock_guard lock(mutex_);
+        return stop_;
+    }
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool woken_ = false;
+    bool stop_ = false;
+    int parks_ = 0;
+    std::uint32_t now_ = 0;
+};
+
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 2000 && !done(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return done();
+}
+} // namespace
+
+// Each device ticker draws only while its device is connected and the
+// pictures are on screen; otherwise it parks without waking by itself and
+// comes back at once when woken. The shared ticker also needs a paused device.
+TEST(Tickers, TickersParkWithoutDeviceOrScreenAndResumeWhenWoken) {
+    struct Case {
+        const char* name;
+        void (LightPreview::*body)(TickerClock&);
+        DeviceKind kind;
+        std::atomic<std::int32_t> Devices::*connected;
+    };
+    const Case cases[] = {
+        {"mouse", &LightPreview::RunMouseTicker, DeviceKind::Mouse, &Devices::mouseOn},
+        {"mousepad", &LightPreview::RunMousepadTicker, DeviceKind::Mousepad, &Devices::padOn},
+        {"keyboard", &LightPreview::RunKeyboardTicker, DeviceKind::Keyboard, &Devices::keyboardOn},
+        {"shared", &LightPreview::RunSharedTicker, DeviceKind::Mouse, &Devices::mouseOn},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool shared = c.body == &LightPreview::RunSharedTicker;
+        Devices d;
+        d.mouse.Mode(1).Brightness(4);
+        d.mousepad.Mode(1).Brightness(4);
+        d.keyboard.Mode(3).Brightness(4);
+        LightPreview preview(d.Bindings());
+        preview.SharedLight().Store(kLightMode, 1);
+        preview.SharedLight().Store(kLightBrightness, 4);
+        GateClock clock;
+        std::thread ticker([&] { (preview.*c.body)(clock); });
+        auto frames = [&] { return preview.Frame().Generation(c.kind); };
+
+        // Parked and staying so: no park ends without a wake (a wake that came
+        // while the ticker ran may end one more).
+        auto staysParked = [&] {
+            const int parks = clock.Parks();
+            const std::uint32_t shown = frames();
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            return parks > 0 && clock.Parks() == parks && frames() == shown;
+        };
+
+        // No device.
+        ASSERT_TRUE(WaitFor([&] { return clock.Parks() == 1; }));
+        EXPECT_TRUE(staysParked());
+        EXPECT_EQ(frames(), 0u);
+
+        // The device comes: drawing starts with the wake.
+        (d.*c.connected) = 1;
+        if (shared) {
+            preview.SetPaused(DeviceKind::Mouse, true); // wakes by itself
+        } else {
+            preview.WakeTickers();
+        }
+        ASSERT_TRUE(WaitFor([&] { return frames() >= 3; }));
+
+        // Hidden or minimised: parked again, the picture stays as it was.
+        int parks = clock.Parks();
+        preview.SetPicturesShown(false);
+        ASSERT_TRUE(WaitFor([&] { return clock.Parks() > parks; }));
+        EXPECT_TRUE(staysParked());
+
+        // Back on screen: at once.
+        const std::uint32_t hidden = frames();
+        preview.SetPicturesShown(true);
+        ASSERT_TRUE(WaitFor([&] { return frames() > hidden + 2; }));
+
+        // The device goes.
+        parks = clock.Parks();
+        (d.*c.connected) = 0;
+        preview.WakeTickers();
+        ASSERT_TRUE(WaitFor([&] { return clock.Parks() > parks; }));
+        EXPECT_TRUE(staysParked());
+
+        clock.Stop();
+        ticker.join();
+    }
 }

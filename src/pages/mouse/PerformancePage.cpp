@@ -5,6 +5,7 @@
 #include "profiles/NameFile.h"
 #include "ui/Controls.h"
 #include "ui/NotifyHub.h"
+#include "ui/WindowExposure.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -139,10 +140,23 @@ int DoubleClickTimeOf(int doubleClickSetting) {
 PerformancePage::PerformancePage(QWidget* window, profiles::MouseSession& session,
                                  PageServices& services)
     : window_(window), session_(session), services_(services) {
-    // The keyboard tab follows the mouse's connection.
+    // The keyboard tab follows the mouse's connection, looked at every 500 ms
+    // while the window is on screen and at once when it comes back.
     keyboardCopyTimer_.setInterval(500);
     QObject::connect(&keyboardCopyTimer_, &QTimer::timeout, [this] { UpdateKeyboardCopy(); });
-    keyboardCopyTimer_.start();
+    if (ui::WindowExposure* exposure = ui::WindowExposure::Of(window)) {
+        QObject::connect(exposure, &ui::WindowExposure::ShownChanged, &keyboardCopyTimer_,
+                         [this](bool shown) {
+                             if (shown) {
+                                 UpdateKeyboardCopy();
+                                 keyboardCopyTimer_.start();
+                             } else {
+                                 keyboardCopyTimer_.stop();
+                             }
+                         });
+        if (exposure->Shown())
+            keyboardCopyTimer_.start();
+    }
 }
 
 bool PerformancePage::Claims(const QString& name) const {
@@ -287,10 +301,21 @@ void PerformancePage::UpdateKeyboardCopy() {
     if (!window_)
         return;
     const bool mouse = session_.channel.connected.load() != 0;
-    for (QWidget* page : window_->findChildren<QWidget*>(kKeyboardPage)) {
-        for (QWidget* row : page->findChildren<QWidget*>(kRateRow))
+    if (keyboardRateRows_.isEmpty() && keyboardRestoreRows_.isEmpty()) {
+        // A search of the whole window: once, not at every look.
+        for (QWidget* page : window_->findChildren<QWidget*>(kKeyboardPage)) {
+            for (QWidget* row : page->findChildren<QWidget*>(kRateRow))
+                keyboardRateRows_.append(row);
+            for (QWidget* row : page->findChildren<QWidget*>(kRestoreRow))
+                keyboardRestoreRows_.append(row);
+        }
+    }
+    for (const QPointer<QWidget>& row : keyboardRateRows_) {
+        if (row)
             row->setEnabled(mouse);
-        for (QWidget* row : page->findChildren<QWidget*>(kRestoreRow))
+    }
+    for (const QPointer<QWidget>& row : keyboardRestoreRows_) {
+        if (row)
             row->setVisible(false);
     }
 }

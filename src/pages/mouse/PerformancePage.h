@@ -87,6 +87,9 @@ private:
     // Rate slider at position 3: the first time 500 Hz, the next time 1000 Hz.
     bool rateThreeSeen_ = false;
     QTimer keyboardCopyTimer_;
+    // The keyboard copy's rate and restore rows, found once (the window keeps
+    // them); looked for again while none is found.
+    QList<QPointer<QWidget>> keyboardRateRows_, keyboardRestoreRows_;
 };
 
 } // namespace zk::pages
