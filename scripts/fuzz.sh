@@ -33,6 +33,7 @@ targets=(
     "fuzz_device_blocks "
     "fuzz_platform_text tests/platform/text_corpus"
     "fuzz_skin_files tests/ui/skin_corpus"
+    "fuzz_control_requests tests/control/fuzz_corpus/requests"
 )
 # Targets built with the Qt layers.
 gui_targets=" fuzz_skin_files "

@@ -1,10 +1,13 @@
 #include "app/Subsystems.h"
 
 #include "app/MainWnd.h"
+#include "app/Watchers.h"
 #include "app/windows/PalletDialog.h"
 #include "connection/Notification.h"
 #include "emulator/Emulator.h"
 #include "macros/MacroLibrary.h"
+#include "pages/PendingWriteFlush.h"
+#include "pages/keyboard/KeyPage.h"
 #include "pages/mouse/ButtonPage.h"
 #include "pages/mouse/LightingPage.h"
 #include "platform/Log.h"
@@ -41,6 +44,10 @@ static_assert(connection::kTimerMouseRead == kTimerMouseRead);
 namespace {
 
 const QString kObjectName = QStringLiteral("zkSubsystems");
+
+// The longest the window waits for one answer of a device: three devices
+// stalling in one flush still leave it responsive within 100 ms.
+constexpr std::chrono::milliseconds kDeviceAnswerBudget{30};
 
 // Heights of the selector entries: "config_list" rows and the keyboard's combos.
 constexpr int kMouseRowHeight = 20;
@@ -182,6 +189,7 @@ Subsystems::Subsystems(CMainWnd& window, const AppOptions& options)
       names_(MainWindowNames()), link_(std::make_unique<WindowLink>(window, *this)) {
     setObjectName(kObjectName);
     InstallSeams();
+    WatchDeviceAnswers();
 }
 
 Subsystems::~Subsystems() = default;
@@ -254,7 +262,8 @@ void Subsystems::InstallSeams() {
     using Ticker = void (lighting::LightPreview::*)(lighting::TickerClock&);
     auto ticker = [this](Ticker run) {
         return [this, run](const ThreadParam& param) {
-            lighting::SteadyTickerClock clock(StopWaitOf(param));
+            lighting::SteadyTickerClock clock(StopWaitOf(param),
+                                              [stop = param.stop] { stop->Wake(); });
             (preview_.*run)(clock);
         };
     };
@@ -267,12 +276,22 @@ void Subsystems::InstallSeams() {
     seams.threads[kPlaceMouseTicker] = ticker(&lighting::LightPreview::RunMouseTicker);
     seams.threads[kPlaceMousepadTicker] = ticker(&lighting::LightPreview::RunMousepadTicker);
     seams.threads[kPlaceSyncTicker] = ticker(&lighting::LightPreview::RunSharedTicker);
+    // Threads 10-14: the profiles that follow the foreground application.
+    InstallWatchers(window_, seams);
 
     // Timers.
     seams.flushPendingWrites = [this](CMainWnd&) { FlushPendingWrites(); };
     seams.advanceAnimation = [this] { counters_.Tick(); };
+    seams.previewsShown = [this](bool) {
+        UpdatePicturesShown();
+        preview_.WakeTickers(); // a device may have come or gone as well
+    };
     seams.repaintPreviews = [this](CMainWnd& window) {
+        UpdatePicturesShown();
         previews_.Apply(preview_.Frame(), controls::IsWindowShown(&window));
+    };
+    seams.keyboardPictureShown = [this] {
+        return preview_.PictureShown(lighting::DeviceKind::Keyboard);
     };
 
     // Transfers, each followed by its refresh hooks.
@@ -296,7 +315,11 @@ void Subsystems::InstallSeams() {
         settings::ReadMousepadAll(mousepad_.channel, mousepad_.image, saves_);
         RefreshPages(DeviceKind::Mousepad);
     };
-    seams.routeToPage = [this](ui::TNotifyUI& msg) { return pages_->Route(msg); };
+    seams.routeToPage = [this](ui::TNotifyUI& msg) {
+        const bool handled = pages_->Route(msg);
+        flush_->ChangedSoon(); // a change made here goes out at once when it may
+        return handled;
+    };
 
     // The input hook's keys for the button page's key capture (0x810), and
     // the end of that capture when the window loses activation or goes.
@@ -307,11 +330,22 @@ void Subsystems::InstallSeams() {
     seams.removeInputHooks = [this](CMainWnd&) {
         if (auto* page = pages_->Find<pages::ButtonPage>())
             page->RemoveInputHooks();
+        if (auto* page = pages_->Find<pages::KeyPage>())
+            page->RemoveInputHooks();
+    };
+    // The input hook's keys for the keyboard key page's capture (0x801).
+    seams.keyboardKeyCapture = [this](CMainWnd&, ui::WPARAM wParam, ui::LPARAM lParam) {
+        if (auto* page = pages_->Find<pages::KeyPage>())
+            page->OnHookedKey(wParam, lParam);
     };
 
     // The keyboard picture shows no light while its key-operation tab is selected.
     window_.AddPageHandler(QString::fromLatin1(ui::DUI_MSGTYPE_SELECTCHANGED),
                            [this](CMainWnd&, ui::TNotifyUI&) { UpdateKeyOperationTab(); });
+    // Another tab or page may show another picture: its ticker and the
+    // animation counters start at once.
+    window_.AddPageHandler(QString::fromLatin1(ui::DUI_MSGTYPE_SELECTCHANGED),
+                           [](CMainWnd& window, ui::TNotifyUI&) { window.UpdateLiveWork(); });
 }
 
 // --- "windowinit" ---------------------------------------------------------------
@@ -374,6 +408,8 @@ void Subsystems::ApplyControlChanges(const std::vector<ControlChange>& changes) 
                 control->setVisible(change.value != 0);
             break;
         case ControlOp::Select:
+            if (StartTabGivesWay(change.control))
+                break;
             if (auto* option = qobject_cast<QAbstractButton*>(control))
                 ui::SetCheck(option, true, true);
             else if (control)
@@ -407,12 +443,43 @@ void Subsystems::ApplyControlChanges(const std::vector<ControlChange>& changes) 
         case ControlOp::ReportNoAccess:
             window_.ReportNoAccess(QString::fromStdString(change.control));
             break;
+        case ControlOp::StartScanned:
+            ++startScans_;
+            break;
         }
     }
 }
 
+bool Subsystems::StartTabGivesWay(const std::string& control) {
+    constexpr int kDetectionThreads = 3;
+    if (startScans_ >= kDetectionThreads)
+        return false;
+    const std::array<const std::string*, 3> ranked = {&names_.mouse.tab, &names_.keyboard.tab,
+                                                      &names_.mousepad.tab};
+    for (int rank = 0; rank < static_cast<int>(ranked.size()); ++rank) {
+        if (*ranked[static_cast<std::size_t>(rank)] != control)
+            continue;
+        if (rank > startFrontRank_)
+            return true;
+        startFrontRank_ = rank;
+        return false;
+    }
+    return false;
+}
+
 void Subsystems::DrainControlChanges() {
     ApplyControlChanges(link_->Take());
+    // The changes follow a connection or a removal: the timers and tickers
+    // that only show a device run while one is there.
+    if (!window_.IsClosing())
+        window_.UpdateLiveWork();
+}
+
+void Subsystems::UpdatePicturesShown() {
+    const bool onScreen = window_.OnScreen();
+    for (auto kind : {lighting::DeviceKind::Mouse, lighting::DeviceKind::Mousepad,
+                      lighting::DeviceKind::Keyboard})
+        preview_.SetPictureShown(kind, onScreen && previews_.PictureVisible(kind));
 }
 
 void Subsystems::UpdateKeyOperationTab() {
@@ -423,12 +490,37 @@ void Subsystems::UpdateKeyOperationTab() {
 // --- timer 2 ----------------------------------------------------------------------
 
 void Subsystems::FlushPendingWrites() {
-    const auto outcome = settings::FlushPendingWrites(
+    flush_->Tick();
+}
+
+// --- devices that stop answering ----------------------------------------------------
+
+void Subsystems::WatchDeviceAnswers() {
+    flush_ = std::make_unique<pages::PendingWriteFlush>(
         settings::FlushTargets{&keyboard_.channel, &mouse_.channel, &mousepad_.channel,
-                               &keyboard_.image, &mouse_.image, &mousepad_.image});
-    if (!outcome.mouseLayouts)
-        return;
-    pages::ApplyMouseLightLayouts(&window_, *outcome.mouseLayouts);
+                               &keyboard_.image, &mouse_.image, &mousepad_.image},
+        [this](const settings::FlushOutcome& outcome) {
+            if (outcome.mouseLayouts)
+                pages::ApplyMouseLightLayouts(&window_, *outcome.mouseLayouts);
+        });
+    struct Notice {
+        protocol::DeviceChannel* channel;
+        const char* stopped;
+        const char* answers;
+    };
+    const Notice notices[] = {
+        {&mouse_.channel, "message_no_answer_mouse", "message_answers_again_mouse"},
+        {&keyboard_.channel, "message_no_answer_keyboard", "message_answers_again_keyboard"},
+        {&mousepad_.channel, "message_no_answer_mousepad", "message_answers_again_mousepad"},
+    };
+    for (const Notice& notice : notices) {
+        // The probe thread tells; the window shows it from its own loop.
+        notice.channel->FailFast(kDeviceAnswerBudget, [this, notice](bool answering) {
+            const char* key = answering ? notice.answers : notice.stopped;
+            QMetaObject::invokeMethod(
+                this, [this, key] { ShowMessage(key); }, Qt::QueuedConnection);
+        });
+    }
 }
 
 } // namespace zk::app

@@ -17,8 +17,15 @@
 //   threads 1-3           detection of keyboard, mouse, mousepad
 //   threads 4-5           change notifications of mouse and keyboard
 //   threads 6-9           light tickers: keyboard, mouse, mousepad, shared
+//   threads 10-14         profiles that follow the foreground application
+//                         (app/Watchers.h)
 //   timer 2               pending writes of the three kinds, then the enable
-//                         state of the mouse colour layouts
+//                         state of the mouse colour layouts; a change a page
+//                         made goes out at once when its kind's last write is
+//                         100 ms old (pages/PendingWriteFlush.h)
+//   device stalls         the three channels fail fast; the user is told
+//                         when a device stops answering and when it answers
+//                         again
 //   timer 3               animation counters
 //   timer 10              the preview frame on the visible picture controls
 //   timers 8, 11, 12 and  the settings transfers, each followed by the
@@ -48,6 +55,10 @@ namespace zk::emulator {
 class EmulatedBus;
 class EmulatorInstallation;
 } // namespace zk::emulator
+
+namespace zk::pages {
+class PendingWriteFlush;
+}
 
 namespace zk::app {
 
@@ -98,7 +109,15 @@ private:
     void InitMouseProfiles();
     void InitMousepadProfiles();
     void FlushPendingWrites();
+    void WatchDeviceAnswers();
     void UpdateKeyOperationTab();
+    // The tickers draw the pictures that are on screen only.
+    void UpdatePicturesShown();
+    // Devices found together at start put one tab in front whatever order
+    // their threads report in: the mouse's, then the keyboard's, then the
+    // mousepad's. True when the selection of tab `control` gives way to a
+    // tab in front of it.
+    bool StartTabGivesWay(const std::string& control);
     profiles::StoreSeams StoreSeams();
 
     CMainWnd& window_;
@@ -122,6 +141,9 @@ private:
     connection::PresentationNames names_;
     std::unique_ptr<WindowLink> link_;
     int mouseProfileRow_ = -1;
+    int startScans_ = 0;     // detection threads done with their first step
+    int startFrontRank_ = 3; // rank of the tab put in front at start so far
+    std::unique_ptr<pages::PendingWriteFlush> flush_;
 };
 
 } // namespace zk::app

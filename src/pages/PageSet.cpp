@@ -1,5 +1,6 @@
 #include "pages/PageSet.h"
 
+#include "pages/keyboard/KeyPage.h"
 #include "pages/keyboard/LightingPage.h"
 #include "pages/macros/MacroEditorPage.h"
 #include "pages/mouse/ButtonPage.h"
@@ -7,6 +8,7 @@
 #include "pages/mouse/LightingPage.h"
 #include "pages/mouse/PerformancePage.h"
 #include "pages/mousepad/LightingPage.h"
+#include "pages/profiles/LinkBoxes.h"
 #include "pages/profiles/MouseDeviceProfiles.h"
 #include "pages/profiles/ProfileSelectors.h"
 
@@ -21,10 +23,12 @@ PageSet::PageSet(QWidget* window, const Sessions& sessions, PageServices& servic
     pages_.push_back(std::make_unique<MousepadLightPage>(window, sessions.mousepad, services));
     pages_.push_back(std::make_unique<KeyboardProfiles>(window, sessions.keyboard, services));
     pages_.push_back(std::make_unique<MousepadProfiles>(window, sessions.mousepad, services));
+    pages_.push_back(std::make_unique<ProfileLinkBoxes>(window, services));
     pages_.push_back(std::make_unique<PerformancePage>(window, sessions.mouse, services));
     pages_.push_back(std::make_unique<ButtonPage>(window, sessions.mouse, services));
     pages_.push_back(std::make_unique<MacroEditorPage>(window, DeviceKind::Mouse, services));
     pages_.push_back(std::make_unique<MacroEditorPage>(window, DeviceKind::Keyboard, services));
+    pages_.push_back(std::make_unique<KeyPage>(window, sessions.keyboard, services));
 }
 
 PageSet::~PageSet() = default;
