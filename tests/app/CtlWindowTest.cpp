@@ -8,7 +8,6 @@
 
 #include "app/ControlService.h"
 #include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "control/Texts.h"
 #include "control/Tool.h"
 #include "emulator/Emulator.h"
@@ -72,20 +71,12 @@ protected:
     }
 
     void OpenServed() {
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        subsystems_ = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems_, nullptr);
-        bus_ = subsystems_->Emulator();
-        Open();
+        ASSERT_NO_FATAL_FAILURE(WireEmulated());
+        ASSERT_NO_FATAL_FAILURE(Open());
         service_ = std::make_unique<zk::app::ControlService>(
             *wnd_, QString::fromStdString(places_.socketPath));
         ASSERT_TRUE(service_->Start());
-        ASSERT_TRUE(
-            SpinUntil([this] { return wnd_->Channel(zk::app::kChannelMouse).IsConnected(); }, 3s));
-        // The first whole read of the mouse after its connection.
-        ASSERT_TRUE(SpinUntil([this] { return bus_->Mouse()->RequestCount() >= 63; }, 3s));
+        ASSERT_NO_FATAL_FAILURE(WaitForMouseRead(0ms));
         ASSERT_TRUE(SpinUntil(
             [this] { return wnd_->Channel(zk::app::kChannelMousepad).IsConnected(); }, 3s));
         Spin(300ms);
@@ -134,8 +125,6 @@ protected:
     zktest::TempDir run_;
     zk::control::ToolPlaces places_;
     int lock_ = -1;
-    zk::app::Subsystems* subsystems_ = nullptr;
-    emu::EmulatedBus* bus_ = nullptr;
     std::unique_ptr<zk::app::ControlService> service_;
 };
 

@@ -15,7 +15,6 @@
 #include "ui/TrayIcon.h"
 
 #include <QAction>
-#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -38,12 +37,6 @@ QString LabelText(QWidget* parent, const char* name) {
     return label ? label->text() : QString();
 }
 
-void MaybeScreenshot(QWidget* window, const QString& name) {
-    const QByteArray dir = qgetenv("ZK_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        window->grab().save(QDir(QString::fromLocal8Bit(dir)).filePath(name + ".png"));
-}
-
 class DesktopTest : public apptest::MainWndTest {
 protected:
     void TearDown() override {
@@ -53,14 +46,9 @@ protected:
     }
     // Starts the program with the emulated devices; `unplugged` are pulled
     // out before any thread runs.
-    void OpenEmulated(bool tray, std::initializer_list<zk::device::DeviceKind> unplugged = {}) {
+    void Start(bool tray, const std::set<zk::device::DeviceKind>& unplugged = {}) {
         zk::ui::TrayIcon::SetTrayAvailableOverride(tray);
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        bus_ = zk::app::Subsystems::Of(*wnd_)->Emulator();
-        for (auto kind : unplugged)
-            bus_->Find(kind)->Unplug();
+        ASSERT_NO_FATAL_FAILURE(WireEmulated({}, unplugged));
         Open();
     }
     bool Shown() const { return wnd_->isVisible() && !wnd_->isMinimized(); }
@@ -73,14 +61,6 @@ protected:
         menu->Choose(item);
         Spin(50ms);
     }
-    // An item of the language sub-menu, as the menu delivers it.
-    void ChooseLanguage(const char* name) {
-        zk::ui::MenuCmd cmd;
-        cmd.szName = QString::fromLatin1(name);
-        wnd_->SendMessage(zk::ui::UIMSG_MENUCLICK, reinterpret_cast<zk::ui::WPARAM>(&cmd));
-    }
-
-    emu::EmulatedBus* bus_ = nullptr;
 };
 
 using zk::device::DeviceKind;
@@ -88,7 +68,7 @@ constexpr std::initializer_list<DeviceKind> kAll = {DeviceKind::Mouse, DeviceKin
                                                     DeviceKind::Mousepad};
 
 TEST_F(DesktopTest, WithATrayTheWindowWaitsHiddenAndTheCaptionHasNoMenuButton) {
-    OpenEmulated(true, kAll);
+    Start(true, kAll);
     Spin(300ms);
     EXPECT_FALSE(wnd_->isVisible());
     EXPECT_EQ(wnd_->MenuButton(), nullptr);
@@ -101,12 +81,12 @@ TEST_F(DesktopTest, WithATrayTheWindowWaitsHiddenAndTheCaptionHasNoMenuButton) {
 }
 
 TEST_F(DesktopTest, WithoutATrayTheWindowStaysOnScreenSaysNoDeviceAndOffersTheTrayMenu) {
-    OpenEmulated(false, kAll);
+    Start(false, kAll);
     Spin(300ms);
     ASSERT_TRUE(Shown());
     ASSERT_TRUE(NoticeShown());
     EXPECT_EQ(LabelText(wnd_->Notice(), "device_notice_title"), Text("device_notice_title"));
-    MaybeScreenshot(wnd_.get(), QStringLiteral("no_tray_no_device_cn"));
+    Screenshot(QStringLiteral("no_tray_no_device_cn"));
 
     // The tray menu from the caption: language, about and exit.
     QPushButton* menu = wnd_->MenuButton();
@@ -118,13 +98,13 @@ TEST_F(DesktopTest, WithoutATrayTheWindowStaysOnScreenSaysNoDeviceAndOffersTheTr
     for (const char* item : {"exit", "language", "About_setting"})
         EXPECT_NE(wnd_->TrayMenu()->FindItem(QString::fromLatin1(item)), nullptr) << item;
     const QString chineseTitle = LabelText(wnd_->Notice(), "device_notice_title");
-    ChooseLanguage("lan_en");
+    ChooseMenuItem("lan_en");
     EXPECT_EQ(zk::ui::ResourceManager::GetInstance().GetLanguage(), QStringLiteral("en"));
     EXPECT_EQ(LabelText(wnd_->Notice(), "device_notice_title"), Text("device_notice_title"));
     EXPECT_NE(LabelText(wnd_->Notice(), "device_notice_title"), chineseTitle);
     EXPECT_EQ(menu->toolTip(), Text("caption_tip_menu"));
     EXPECT_EQ(wnd_->FindControl(QStringLiteral("closebtn"))->toolTip(), Text("caption_tip_close"));
-    MaybeScreenshot(wnd_.get(), QStringLiteral("no_tray_no_device_en"));
+    Screenshot(QStringLiteral("no_tray_no_device_en"));
 
     // A device comes and goes: the pages, then the notice again, never hidden.
     bus_->Mouse()->Replug();
@@ -149,7 +129,7 @@ class MinimizedStart : public DesktopTest, public ::testing::WithParamInterface<
 TEST_P(MinimizedStart, AFoundDeviceLeavesTheWindowDownUntilTheUserAsks) {
     const bool tray = GetParam();
     wnd_->SetStartMinimized(true);
-    OpenEmulated(tray);
+    Start(tray);
     ASSERT_TRUE(SpinUntil([this] { return wnd_->Channel(kChannelMouse).IsConnected(); }, 3s));
     Spin(800ms); // the activation of the first scan and the keyboard's show have run
     EXPECT_FALSE(Shown());
@@ -202,7 +182,7 @@ TEST_F(DesktopTest, RefusedDevicesBringUpTheRuleCommandsOnce) {
                 text.contains(tree.DevNode("hidraw3").c_str()))
         << text.toStdString();
     EXPECT_EQ(LabelText(notice, "device_notice_title"), Text("device_access_title"));
-    MaybeScreenshot(wnd_.get(), QStringLiteral("no_access_cn"));
+    Screenshot(QStringLiteral("no_access_cn"));
 
     // Hidden by the user, it stays hidden: the notice came once, though three
     // threads saw refused nodes and keep scanning.
@@ -223,10 +203,10 @@ TEST_F(DesktopTest, RefusedDevicesBringUpTheRuleCommandsOnce) {
     const QString chinese = LabelText(notice, "device_notice_title");
     wnd_->PostMessage(zk::ui::UIMSG_TRAYICON, 1, zk::ui::WM_RBUTTONUP);
     ASSERT_TRUE(SpinUntil([this] { return wnd_->TrayMenu() != nullptr; }));
-    ChooseLanguage("lan_en");
+    ChooseMenuItem("lan_en");
     EXPECT_EQ(LabelText(notice, "device_notice_title"), Text("device_access_title"));
     EXPECT_NE(LabelText(notice, "device_notice_title"), chinese);
-    MaybeScreenshot(wnd_.get(), QStringLiteral("no_access_en"));
+    Screenshot(QStringLiteral("no_access_en"));
 }
 
 } // namespace

@@ -1,12 +1,20 @@
 #include "MainWndTestEnv.h"
 
 #include "app/AppMain.h"
+#include "app/Subsystems.h"
 #include "app/Wiring.h"
+#include "platform/Folders.h"
+#include "platform/IniFile.h"
 #include "platform/Log.h"
+#include "support/WidgetTools.h"
+#include "ui/MenuWnd.h"
 #include "ui/ResourceManager.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdlib>
@@ -31,6 +39,30 @@ bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
 
 void Spin(std::chrono::milliseconds time) {
     SpinUntil([] { return false; }, time);
+}
+
+std::vector<zk::emulator::LoggedRequest> Requests(const zk::emulator::EmulatedDevice& device,
+                                                  std::uint8_t command) {
+    std::vector<zk::emulator::LoggedRequest> out;
+    for (const auto& r : device.RequestLog())
+        if (r.frame[3] == command)
+            out.push_back(r);
+    return out;
+}
+
+std::vector<zk::emulator::LoggedRequest> WritesOf(const zk::emulator::EmulatedDevice& device) {
+    constexpr std::uint8_t kCmdWriteData = 0x06;
+    return Requests(device, kCmdWriteData);
+}
+
+void StartInLanguage(bool chinese) {
+    zk::platform::IniFile(zk::platform::GetDataFolder() + "main.ini")
+        .WriteInt("SKINIMAGE", "LANGUAGE", chinese ? 1 : 0);
+}
+
+void LetEarlierQuitPass() {
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
 }
 
 DebugLines::DebugLines() {
@@ -88,6 +120,72 @@ void MainWndTest::Open() {
 void MainWndTest::CloseAndWait() {
     wnd_->Close();
     ASSERT_TRUE(SpinUntil([this] { return !wnd_->IsWindow(); }, std::chrono::seconds(15)));
+}
+
+void MainWndTest::WireEmulated(zk::app::AppOptions options,
+                               const std::set<zk::device::DeviceKind>& unplugged) {
+    options.emulate = true;
+    zk::app::WireSubsystems(*wnd_, options);
+    subsystems_ = zk::app::Subsystems::Of(*wnd_);
+    ASSERT_NE(subsystems_, nullptr);
+    bus_ = subsystems_->Emulator();
+    ASSERT_NE(bus_, nullptr);
+    mouse_ = bus_->Mouse();
+    keyboard_ = bus_->Keyboard();
+    mousepad_ = bus_->Mousepad();
+    for (auto kind : unplugged)
+        bus_->Find(kind)->Unplug();
+}
+
+void MainWndTest::WaitForMouseRead(std::chrono::milliseconds settle,
+                                   std::chrono::milliseconds limit) {
+    ASSERT_TRUE(
+        SpinUntil([this] { return wnd_->Channel(zk::app::kChannelMouse).IsConnected(); }, limit));
+    ASSERT_TRUE(SpinUntil([this] { return mouse_->RequestCount() >= kReadMouseAllFrames; }, limit));
+    Spin(settle);
+}
+
+void MainWndTest::WaitForKeyboardRead(std::chrono::milliseconds settle) {
+    ASSERT_TRUE(
+        SpinUntil([this] { return subsystems_->KeyboardImage().capabilities.keyCount != 0; },
+                  std::chrono::seconds(5)));
+    Spin(settle);
+}
+
+void MainWndTest::WaitForLightPages(const char* keyboardModes) {
+    ASSERT_TRUE(SpinUntil(
+        [this, keyboardModes] {
+            auto* kb = Find<QComboBox>(keyboardModes);
+            auto* mp = Find<QComboBox>("mp_deng_combo_modeSelect");
+            return kb && kb->count() > 0 && mp && mp->count() > 0;
+        },
+        std::chrono::seconds(5)));
+}
+
+void MainWndTest::OpenEmulated(const zk::app::AppOptions& options) {
+    ASSERT_NO_FATAL_FAILURE(WireEmulated(options));
+    ASSERT_NO_FATAL_FAILURE(Open());
+    WaitForMouseRead();
+}
+
+void MainWndTest::ShowPage(const char* deviceTab, const char* pageTab,
+                           std::chrono::milliseconds settle) {
+    for (const char* name : {deviceTab, pageTab}) {
+        auto* tab = Find<QAbstractButton>(name);
+        ASSERT_NE(tab, nullptr) << name;
+        tab->click();
+    }
+    Spin(settle);
+}
+
+void MainWndTest::ChooseMenuItem(const char* name) {
+    zk::ui::MenuCmd cmd;
+    cmd.szName = QString::fromLatin1(name);
+    wnd_->SendMessage(zk::ui::UIMSG_MENUCLICK, reinterpret_cast<zk::ui::WPARAM>(&cmd));
+}
+
+void MainWndTest::Screenshot(const QString& name) const {
+    zktest::SaveWindowPicture(wnd_.get(), name);
 }
 
 } // namespace apptest

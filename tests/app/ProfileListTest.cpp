@@ -5,7 +5,6 @@
 #include "MainWndTestEnv.h"
 
 #include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "emulator/Emulator.h"
 #include "profiles/ProfileStore.h"
 #include "settings/MouseSettingsImage.h"
@@ -29,22 +28,14 @@ namespace {
 
 constexpr std::uint8_t kCmdFinish = 0x02;
 constexpr std::uint8_t kCmdWriteData = 0x06;
-// CmdStart, capabilities, 10 chunks of the default table, 5 × 10 of the
-// profile tables, CmdFinish.
-constexpr std::size_t kReadMouseAllFrames = 63;
+using apptest::kReadMouseAllFrames;
 constexpr int kRowHeight = 20;
 
 class ProfileListTest : public apptest::MainWndTest {
 protected:
     void OpenEmulated() {
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        subsystems_ = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems_, nullptr);
-        bus_ = subsystems_->Emulator();
-        ASSERT_NE(bus_, nullptr);
-        Open();
+        ASSERT_NO_FATAL_FAILURE(WireEmulated());
+        ASSERT_NO_FATAL_FAILURE(Open());
         list_ = wnd_->FindControl<QListWidget>(QStringLiteral("config_list"));
         ASSERT_NE(list_, nullptr);
         ASSERT_TRUE(SpinUntil([this] { return wnd_->Channel(kChannelMouse).IsConnected(); }, 3s));
@@ -105,8 +96,6 @@ protected:
         QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
-    zk::app::Subsystems* subsystems_ = nullptr;
-    emu::EmulatedBus* bus_ = nullptr;
     QListWidget* list_ = nullptr;
 };
 

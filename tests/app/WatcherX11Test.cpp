@@ -8,8 +8,6 @@
 
 #include "app/MainWndTestEnv.h"
 
-#include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "emulator/Emulator.h"
 #include "pages/profiles/LinkChooser.h"
 #include "platform/ForegroundApp.h"
@@ -18,8 +16,8 @@
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileIndex.h"
 #include "profiles/ProfileStore.h"
+#include "support/ComboKeys.h"
 #include "support/WidgetTools.h"
-#include "ui/MenuWnd.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -30,7 +28,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
-#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -119,30 +116,12 @@ private:
     std::vector<std::unique_ptr<QProcess>> programs_;
 };
 
-template <class W> W* OpenTopLevel() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<W*>(w); found && found->isVisible())
-            return found;
-    return nullptr;
-}
+using zktest::ShownTopLevel;
 
 // Runs `inside` once a window of type W shows, from whatever loop runs (a
 // modal one included).
 template <class W> void WhenOpen(QObject* owner, std::function<void(W&)> inside) {
-    auto* poll = new QTimer(owner);
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, inside, deadline] {
-        if (W* window = OpenTopLevel<W>()) {
-            poll->stop();
-            poll->deleteLater();
-            inside(*window);
-        } else if (std::chrono::steady_clock::now() > deadline) {
-            poll->stop();
-            poll->deleteLater();
-            ADD_FAILURE() << "the window did not open";
-        }
-    });
-    poll->start(10);
+    zktest::WhenFound<W>(owner, ShownTopLevel<W>, std::move(inside), 5s);
 }
 
 std::array<std::uint8_t, prof::kMouseDeviceBody> MouseBody(std::uint8_t mark) {
@@ -196,18 +175,10 @@ protected:
     }
 
     void OpenEmulated() {
-        // A window closed by an earlier test asked the application to quit,
-        // which would end the chooser's modal loop at once: let that pass.
-        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        auto* subsystems = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems, nullptr);
-        mouse_ = subsystems->Emulator()->Mouse();
-        keyboard_ = subsystems->Emulator()->Keyboard();
-        Open();
+        // The chooser's modal loop must not end at once.
+        apptest::LetEarlierQuitPass();
+        ASSERT_NO_FATAL_FAILURE(WireEmulated());
+        ASSERT_NO_FATAL_FAILURE(Open());
         ASSERT_TRUE(SpinUntil(
             [this] {
                 auto* kb = Find<QComboBox>("kb_device_profile_combo");
@@ -220,19 +191,10 @@ protected:
         ASSERT_NE(list_, nullptr);
     }
 
-    template <class T = QWidget> T* Find(const char* name) {
-        return wnd_->FindControl<T>(QString::fromLatin1(name));
-    }
     void Click(const char* name) {
         auto* button = Find<QAbstractButton>(name);
         ASSERT_TRUE(button && button->isVisible()) << name;
         QTest::mouseClick(button, Qt::LeftButton);
-    }
-    // Steps a combo to `index` with the arrow keys, as a user does.
-    static void Pick(QComboBox* combo, int index) {
-        ASSERT_LT(index, combo->count());
-        while (combo->currentIndex() != index)
-            QTest::keyClick(combo, combo->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
     }
     QString Start(const std::string& program, QStringList args = {}) {
         args << QStringLiteral("-e") << QStringLiteral("sleep") << QStringLiteral("300");
@@ -263,7 +225,7 @@ protected:
         auto* check = Find<QAbstractButton>(box);
         ASSERT_TRUE(check && check->isVisible() && check->isEnabled()) << box;
         ClickBox(check);
-        ASSERT_TRUE(SpinUntil([&] { return ran && !OpenTopLevel<zk::pages::CLinkChooser>(); }));
+        ASSERT_TRUE(SpinUntil([&] { return ran && !ShownTopLevel<zk::pages::CLinkChooser>(); }));
     }
     static void ChooseRowOf(zk::pages::CLinkChooser& chooser, const std::string& executable) {
         auto* list = chooser.FindControl<QListWidget>(QStringLiteral("link_window_list"));
@@ -283,17 +245,13 @@ protected:
         QTest::mouseClick(ok, Qt::LeftButton);
     }
     void Language(const char* item) {
-        zk::ui::MenuCmd cmd;
-        cmd.szName = QString::fromLatin1(item);
-        wnd_->SendMessage(zk::ui::UIMSG_MENUCLICK, reinterpret_cast<zk::ui::WPARAM>(&cmd));
+        ChooseMenuItem(item);
         Spin(50ms);
     }
 
     Desktop desktop_;
     zktest::TempDir programs_;
     std::string racer_, xterm_;
-    emu::EmulatedDevice* mouse_ = nullptr;
-    emu::EmulatedDevice* keyboard_ = nullptr;
     QListWidget* list_ = nullptr;
 };
 
@@ -359,7 +317,7 @@ TEST_F(FollowForeground, MouseProfilesFollowTheProgramInFront) {
     Desktop::Activate(noProcess);
     EXPECT_TRUE(SpinUntil([&] { return list_->currentRow() == 4; }, kSwitchTime));
     EXPECT_EQ(index.Selected(ProfileKind::Device), 4);
-    zktest::SaveWindowPicture(wnd_.get(), QStringLiteral("watcher_mouse_link_cn"));
+    Screenshot(QStringLiteral("watcher_mouse_link_cn"));
 
     // The watchers end at once at exit, each with its line; the mouse key
     // watcher found no selector and ended at start without one.
@@ -395,7 +353,7 @@ TEST_F(FollowForeground, LinksAreMadeInTheChooserAndFollowed) {
     }
     device->addItem(QStringLiteral("second"), QStringLiteral("second"));
     key->addItem(QStringLiteral("second"), QStringLiteral("second"));
-    Pick(device, 1);
+    zktest::PickWithKeys(device, 1);
     zk::platform::IniFile kbFile(kbIndex.File().Path());
 
     // Device profile 1 to the copy's window; the Wayland notice comes first.
@@ -418,7 +376,7 @@ TEST_F(FollowForeground, LinksAreMadeInTheChooserAndFollowed) {
     // Key profile 1 to xterm: the device link keeps its path.
     Language("lan_en");
     Click("kb_key_Op_tab");
-    Pick(key, 1);
+    zktest::PickWithKeys(key, 1);
     ClickLinkBox("kb_key_profile_link_check", [&](zk::pages::CLinkChooser& chooser) {
         ChooseRowOf(chooser, xterm_);
         zktest::SaveWindowPicture(&chooser, QStringLiteral("link_chooser_en"));
@@ -429,12 +387,12 @@ TEST_F(FollowForeground, LinksAreMadeInTheChooserAndFollowed) {
     EXPECT_EQ(kbFile.Read("PROCESS", "1"), xterm_);
     EXPECT_EQ(kbFile.Read("DEVICEPROCESS", "1"), racer_);
     EXPECT_EQ(Find<QLineEdit>("kb_key_profile_link_edit")->text(), QStringLiteral("xterm"));
-    zktest::SaveWindowPicture(wnd_.get(), QStringLiteral("watcher_keyboard_link_en"));
+    Screenshot(QStringLiteral("watcher_keyboard_link_en"));
     qunsetenv("WAYLAND_DISPLAY");
 
     // The user's choices are entry 0; each program brings its own profile.
-    Pick(device, 0);
-    Pick(key, 0);
+    zktest::PickWithKeys(device, 0);
+    zktest::PickWithKeys(key, 0);
     const struct {
         const char* what;
         QString window;

@@ -5,14 +5,10 @@
 
 #include "MainWndTestEnv.h"
 
-#include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "emulator/Emulator.h"
 #include "ui/Controls.h"
 #include "ui/TrayIcon.h"
 
-#include <QAbstractButton>
-#include <QDir>
 #include <QGuiApplication>
 #include <QSlider>
 #include <QTest>
@@ -21,18 +17,10 @@
 using namespace std::chrono_literals;
 using apptest::Spin;
 using apptest::SpinUntil;
-namespace emu = zk::emulator;
 
 namespace {
 
-constexpr std::uint8_t kCmdWriteData = 0x06;
-
-size_t Writes(const emu::EmulatedDevice& mouse) {
-    size_t n = 0;
-    for (const auto& r : mouse.RequestLog())
-        n += r.frame[3] == kCmdWriteData ? 1 : 0;
-    return n;
-}
+using apptest::WritesOf;
 
 class WaylandSmoke : public apptest::MainWndTest {
 protected:
@@ -47,13 +35,9 @@ protected:
 TEST_F(WaylandSmoke, TheWindowIsMappedAndTheDpiPageReachesTheMouse) {
     // The desktop decides about the tray; the compositor alone has none.
     zk::ui::TrayIcon::SetTrayAvailableOverride(std::nullopt);
-    zk::app::AppOptions options;
-    options.emulate = true;
-    zk::app::WireSubsystems(*wnd_, options);
-    emu::EmulatedDevice* mouse = zk::app::Subsystems::Of(*wnd_)->Emulator()->Mouse();
-    Open();
-    ASSERT_TRUE(SpinUntil([&] { return wnd_->Channel(zk::app::kChannelMouse).IsConnected(); }, 5s));
-    ASSERT_TRUE(SpinUntil([&] { return mouse->RequestCount() >= 63; }, 5s));
+    ASSERT_NO_FATAL_FAILURE(WireEmulated());
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(WaitForMouseRead(0ms, 5s));
     ASSERT_TRUE(SpinUntil(
         [&] {
             return wnd_->isVisible() && wnd_->windowHandle() && wnd_->windowHandle()->isExposed();
@@ -61,22 +45,18 @@ TEST_F(WaylandSmoke, TheWindowIsMappedAndTheDpiPageReachesTheMouse) {
         5s))
         << "the compositor did not map the main window";
 
-    wnd_->FindControl<QAbstractButton>(QStringLiteral("ms_tab"))->click();
-    if (auto* dpiTab = wnd_->FindControl<QAbstractButton>(QStringLiteral("ms_dpi_Op_tab")))
-        dpiTab->click();
+    ShowPage("ms_tab", "ms_dpi_Op_tab", 0ms);
     auto* slider = wnd_->FindControl<QSlider>(QStringLiteral("DPI_slider_3"));
     ASSERT_NE(slider, nullptr);
     ASSERT_TRUE(SpinUntil([&] { return slider->isVisible(); }, 2s));
     const QString label = zk::ui::GetText(wnd_->FindControl(QStringLiteral("DPI_label_3")));
-    const size_t before = Writes(*mouse);
+    const size_t before = WritesOf(*mouse_).size();
     slider->setFocus();
     QTest::keyClick(slider, slider->value() < slider->maximum() ? Qt::Key_Right : Qt::Key_Left);
-    EXPECT_TRUE(SpinUntil([&] { return Writes(*mouse) > before; }, 2s));
+    EXPECT_TRUE(SpinUntil([&] { return WritesOf(*mouse_).size() > before; }, 2s));
     EXPECT_NE(zk::ui::GetText(wnd_->FindControl(QStringLiteral("DPI_label_3"))), label);
 
-    const QString dir = qEnvironmentVariable("ZK_SCREENSHOT_DIR");
-    if (!dir.isEmpty())
-        wnd_->grab().save(QDir(dir).filePath(QStringLiteral("wayland_dpi.png")));
+    Screenshot(QStringLiteral("wayland_dpi"));
 }
 
 } // namespace

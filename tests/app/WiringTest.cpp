@@ -35,9 +35,7 @@ constexpr std::uint8_t kCmdReadCapabilities = 0x03;
 constexpr std::uint8_t kCmdReadData = 0x05;
 constexpr std::uint8_t kCmdWriteData = 0x06;
 constexpr std::uint8_t kCmdReadProfileBlock = 0x08;
-// CmdStart, capabilities, 10 chunks of the default table, 5 × 10 of the
-// profile tables, CmdFinish.
-constexpr std::size_t kReadMouseAllFrames = 63;
+using apptest::kReadMouseAllFrames;
 
 int CountCommand(const std::vector<emu::LoggedRequest>& log, std::uint8_t command) {
     return static_cast<int>(std::count_if(
@@ -51,15 +49,10 @@ std::uint16_t Address(const emu::Frame& frame) {
 class WiringTest : public apptest::MainWndTest {
 protected:
     // `beforeOpen` runs once the emulated bus exists, before any thread starts.
-    void OpenEmulated(int keyboardModel = 0, const std::function<void()>& beforeOpen = {}) {
+    void Start(int keyboardModel = 0, const std::function<void()>& beforeOpen = {}) {
         zk::app::AppOptions options;
-        options.emulate = true;
         options.keyboardModel = keyboardModel;
-        zk::app::WireSubsystems(*wnd_, options);
-        subsystems_ = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems_, nullptr);
-        bus_ = subsystems_->Emulator();
-        ASSERT_NE(bus_, nullptr);
+        ASSERT_NO_FATAL_FAILURE(WireEmulated(options));
         if (beforeOpen)
             beforeOpen();
         Open();
@@ -71,20 +64,10 @@ protected:
         auto* b = wnd_->FindControl<QAbstractButton>(QString::fromLatin1(name));
         return b && b->isChecked();
     }
-    // Waits for the first whole mouse read after the connection.
-    void WaitForMouseRead() {
-        ASSERT_TRUE(SpinUntil([this] { return Connected(kChannelMouse); }, 3s));
-        ASSERT_TRUE(
-            SpinUntil([this] { return bus_->Mouse()->RequestCount() >= kReadMouseAllFrames; }, 3s));
-        Spin(50ms);
-    }
-
-    zk::app::Subsystems* subsystems_ = nullptr;
-    emu::EmulatedBus* bus_ = nullptr;
 };
 
 TEST_F(WiringTest, StartFindsTheMouseReadsItHalfASecondLaterAndShowsTheWindow) {
-    OpenEmulated();
+    Start();
     ASSERT_TRUE(SpinUntil([this] { return Connected(kChannelMouse); }, 3s));
     const auto connectedSeen = std::chrono::steady_clock::now();
     ASSERT_TRUE(SpinUntil([this] { return Shown(); }, 2s));
@@ -142,7 +125,7 @@ TEST_F(WiringTest, StartFindsTheMouseReadsItHalfASecondLaterAndShowsTheWindow) {
 }
 
 TEST_F(WiringTest, UnpluggingMovesToAnotherKindHidesWithTheLastAndReplugFindsItAgain) {
-    OpenEmulated();
+    Start();
     ASSERT_TRUE(SpinUntil(
         [this] {
             return Connected(kChannelMouse) && Connected(kChannelKeyboard) &&
@@ -189,8 +172,8 @@ TEST_F(WiringTest, UnpluggingMovesToAnotherKindHidesWithTheLastAndReplugFindsItA
 }
 
 TEST_F(WiringTest, OnDeviceChangesAreReadBackIntoTheImage) {
-    OpenEmulated();
-    WaitForMouseRead();
+    Start();
+    WaitForMouseRead(50ms);
     emu::EmulatedDevice& mouse = *bus_->Mouse();
     auto& image = subsystems_->MouseImage();
 
@@ -223,8 +206,8 @@ TEST_F(WiringTest, OnDeviceChangesAreReadBackIntoTheImage) {
 }
 
 TEST_F(WiringTest, PendingRecordBecomesOneWriteWithinATick) {
-    OpenEmulated();
-    WaitForMouseRead();
+    Start();
+    WaitForMouseRead(50ms);
     emu::EmulatedDevice& mouse = *bus_->Mouse();
     auto& image = subsystems_->MouseImage();
     mouse.ClearRequestLog();
@@ -247,8 +230,8 @@ TEST_F(WiringTest, PendingRecordBecomesOneWriteWithinATick) {
 }
 
 TEST_F(WiringTest, FlushSendsEachPendingKindOnceInOrderAndSetsTheColourLayouts) {
-    OpenEmulated();
-    WaitForMouseRead();
+    Start();
+    WaitForMouseRead(50ms);
     ASSERT_TRUE(SpinUntil(
         [this] { return Connected(kChannelKeyboard) && Connected(kChannelMousepad); }, 3s));
     Spin(700ms); // the keyboard and mousepad reads of timers 11 and 12
@@ -310,8 +293,8 @@ TEST_F(WiringTest, FlushSendsEachPendingKindOnceInOrderAndSetsTheColourLayouts) 
 }
 
 TEST_F(WiringTest, DpiSliderChangeReachesTheMouseThroughTheFlush) {
-    OpenEmulated();
-    WaitForMouseRead();
+    Start();
+    WaitForMouseRead(50ms);
     emu::EmulatedDevice& mouse = *bus_->Mouse();
     auto* slider = wnd_->FindControl<QSlider>(QStringLiteral("DPI_slider_3"));
     ASSERT_NE(slider, nullptr);
@@ -337,14 +320,14 @@ TEST_F(WiringTest, DpiSliderChangeReachesTheMouseThroughTheFlush) {
 }
 
 TEST_F(WiringTest, KeyboardModelOfTheCommandLineReachesTheKeyboardImage) {
-    OpenEmulated(1);
+    Start(1);
     EXPECT_EQ(bus_->Keyboard()->ProductId(), emu::kKeyboardProductId);
     ASSERT_TRUE(SpinUntil([this] { return Connected(kChannelKeyboard); }, 3s));
     EXPECT_TRUE(SpinUntil([this] { return subsystems_->KeyboardImage().model.load() == 1; }, 1s));
 }
 
 TEST_F(WiringTest, OnlyAMousepadAtStartLeavesTheWindowHiddenWithoutANotice) {
-    OpenEmulated(0, [this] {
+    Start(0, [this] {
         bus_->Mouse()->Unplug();
         bus_->Keyboard()->Unplug();
     });
@@ -356,8 +339,8 @@ TEST_F(WiringTest, OnlyAMousepadAtStartLeavesTheWindowHiddenWithoutANotice) {
 }
 
 TEST_F(WiringTest, ClosingStopsEveryThreadWellWithinTheBound) {
-    OpenEmulated();
-    WaitForMouseRead();
+    Start();
+    WaitForMouseRead(50ms);
     // Detection, notifications, tickers and the five application watchers.
     EXPECT_EQ(wnd_->Threads().StartedCount(), 14);
     const auto start = std::chrono::steady_clock::now();

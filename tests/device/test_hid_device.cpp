@@ -23,6 +23,25 @@ long MsSince(Clock::time_point t) {
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - t).count());
 }
 
+struct WriteRun {
+    int accepted = 0;  // writes taken before the first refused one
+    long lastWait = 0; // ms the last write took
+};
+
+// Writes `frame` until a write is refused, at most 1000 times.
+WriteRun WriteUntilRefused(CHidDevice& dev, const uint8_t* frame) {
+    WriteRun run;
+    while (run.accepted < 1000) {
+        const auto t0 = Clock::now();
+        const int r = dev.WriteReport(frame);
+        run.lastWait = MsSince(t0);
+        if (r == 0)
+            break;
+        ++run.accepted;
+    }
+    return run;
+}
+
 // Vendor page collection with 64-byte input and output reports of ID 4, and a consumer
 // collection with a one-usage array of ID 3.
 const std::vector<uint8_t> kTwoCollections = {
@@ -220,16 +239,7 @@ TEST_F(HidDeviceTest, WriteSendsExactly64BytesAndTimesOutWhenTheDeviceStopsReadi
     EXPECT_EQ(0, std::memcmp(seen, frame, 64));
 
     // The device end never reads again: the queue fills, then a write waits 1000 ms and fails.
-    int accepted = 0;
-    long lastWait = 0;
-    for (int i = 0; i < 1000; ++i) {
-        const auto t0 = Clock::now();
-        const int r = dev.WriteReport(frame);
-        lastWait = MsSince(t0);
-        if (r == 0)
-            break;
-        ++accepted;
-    }
+    const auto [accepted, lastWait] = WriteUntilRefused(dev, frame);
     EXPECT_LT(accepted, 1000);
     EXPECT_GE(lastWait, 990);
     EXPECT_LT(lastWait, 1600);
@@ -242,16 +252,7 @@ TEST_F(HidDeviceTest, BlockingWritesRunInTheBackgroundAndCanBeGivenUp) {
     CHidDevice dev;
     ASSERT_EQ(OpenPath(dev, "cfg"), 1);
     uint8_t frame[64] = {4, 1, 0, 1};
-    int accepted = 0;
-    long lastWait = 0;
-    while (accepted < 1000) {
-        const auto t0 = Clock::now();
-        const int r = dev.WriteReport(frame);
-        lastWait = MsSince(t0);
-        if (r == 0)
-            break;
-        ++accepted;
-    }
+    const auto [accepted, lastWait] = WriteUntilRefused(dev, frame);
     ASSERT_GT(accepted, 0);
     ASSERT_LT(accepted, 1000);
     EXPECT_GE(lastWait, 990);

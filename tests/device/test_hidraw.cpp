@@ -1,12 +1,12 @@
 // The hidraw back end's enumeration, identity and presence test on a prepared sysfs tree.
 #include "device/HidDevice.h"
 #include "device/HidrawBackend.h"
+#include "support/RefusedNode.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 using namespace zk::device;
 namespace fs = std::filesystem;
@@ -28,20 +28,7 @@ class FakeSysfs {
 public:
     void AddNode(const std::string& node, const std::string& parent, const std::string& hidId,
                  const std::vector<uint8_t>& descriptor) {
-        const fs::path parentDir = dir_.path() / "devices" / parent;
-        const fs::path nodeDir = parentDir / "hidraw" / node;
-        fs::create_directories(nodeDir);
-        std::ofstream(parentDir / "uevent")
-            << "DRIVER=hid-generic\nHID_ID=" << hidId << "\nHID_NAME=test\n";
-        std::ofstream(parentDir / "report_descriptor", std::ios::binary)
-            .write(reinterpret_cast<const char*>(descriptor.data()),
-                   static_cast<std::streamsize>(descriptor.size()));
-        std::ofstream(nodeDir / "uevent") << "MAJOR=240\nMINOR=0\nDEVNAME=" << node << "\n";
-        fs::create_directory_symlink(fs::path("..") / "..", nodeDir / "device");
-        fs::create_directories(dir_.path() / "class" / "hidraw");
-        const fs::path link = dir_.path() / "class" / "hidraw" / node;
-        fs::remove(link);
-        fs::create_directory_symlink(nodeDir, link);
+        zktest::AddSysfsHidrawNode(dir_.path(), node, parent, hidId, descriptor);
     }
     void Remove(const std::string& node) { fs::remove(dir_.path() / "class" / "hidraw" / node); }
     std::string Root() const { return dir_.str(); }

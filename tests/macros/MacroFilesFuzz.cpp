@@ -20,10 +20,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
+using zktest::Check;
 
 const fs::path& Folder() {
     static const fs::path folder = [] {

@@ -128,6 +128,19 @@ bool TestServices::PickColour(QWidget* parent, std::uint32_t initial, std::uint3
     return app::PickColourAtCursor(parent, initial, chosen);
 }
 
+bool OpenConfigChannel(emulator::EmulatedDevice& device, protocol::DeviceChannel& channel) {
+    channel.SetIdentity(device.VendorId(), device.ProductId(), emulator::kConfigUsage,
+                        emulator::kConfigUsagePage);
+    channel.hid.openForRead = 1;
+    channel.hid.openForWrite = 1;
+    channel.hid.openOverlapped = 1;
+    channel.hid.devicePath = device.ConfigPath();
+    if (channel.hid.Open() != 1)
+        return false;
+    channel.connected = 1;
+    return true;
+}
+
 emulator::EmulatedDevice*
 PlugEmulatedMouse(std::unique_ptr<emulator::EmulatorInstallation>& installation,
                   protocol::DeviceChannel& channel) {
@@ -136,16 +149,7 @@ PlugEmulatedMouse(std::unique_ptr<emulator::EmulatorInstallation>& installation,
     options.mousepad = false;
     installation = emulator::InstallEmulatedBus(options);
     emulator::EmulatedDevice* mouse = installation->Bus().Mouse();
-    channel.SetIdentity(mouse->VendorId(), mouse->ProductId(), emulator::kConfigUsage,
-                        emulator::kConfigUsagePage);
-    channel.hid.openForRead = 1;
-    channel.hid.openForWrite = 1;
-    channel.hid.openOverlapped = 1;
-    channel.hid.devicePath = mouse->ConfigPath();
-    if (channel.hid.Open() != 1)
-        return nullptr;
-    channel.connected = 1;
-    return mouse;
+    return OpenConfigChannel(*mouse, channel) ? mouse : nullptr;
 }
 
 DpiPageTest::DpiPageTest() : session_(channel_, StagedStoreSeams()) {}

@@ -63,6 +63,10 @@ private:
 // that variable is set.
 void MaybeScreenshot(QWidget* window, const QString& name);
 
+// Opens `channel` on the configuration interface of `device`, marked
+// connected; false when it cannot be opened.
+bool OpenConfigChannel(zk::emulator::EmulatedDevice& device, zk::protocol::DeviceChannel& channel);
+
 // Installs an emulated bus with the mouse alone and opens `channel` on its
 // configuration interface, marked connected; null when it cannot be opened.
 zk::emulator::EmulatedDevice*

@@ -7,11 +7,9 @@
 #include "support/TempDir.h"
 #include "support/X11Keys.h"
 #include "ui/Controls.h"
-#include "ui/ResourceManager.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QThread>
 #include <QWindow>
@@ -41,14 +39,7 @@ protected:
     void SetUp() override {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             GTEST_SKIP() << "needs an X server (run by CTest under xvfb-run)";
-        const QString stage = qEnvironmentVariable("ZK_STAGE_DIR");
-        auto& rm = zk::ui::ResourceManager::GetInstance();
-        rm.SetInstancePath(stage + QStringLiteral("/"));
-        rm.SetResourcePath(stage + QStringLiteral("/skin/"));
-        ASSERT_TRUE(rm.LoadResource(QStringLiteral("res.xml")));
-        rm.SetLanguage(QStringLiteral("en"));
-        rm.LoadLanguage(QStringLiteral("lan_en.xml"));
-        QDir::setSearchPaths(QStringLiteral("skin"), {stage + QStringLiteral("/skin/")});
+        ASSERT_TRUE(zktest::LoadStagedSkin(QStringLiteral("en")));
 
         window_ = new zk::pages::CKbkey;
         ASSERT_TRUE(
@@ -62,13 +53,7 @@ protected:
         }));
         QThread::msleep(100); // the server has the grab before the first key
     }
-    void TearDown() override {
-        if (window_ && window_->IsWindow()) {
-            window_->Close();
-            SpinUntil([this] { return !window_ || !window_->IsWindow(); });
-        }
-        delete window_;
-    }
+    void TearDown() override { zktest::CloseAndDelete(window_); }
 
     QPointer<zk::pages::CKbkey> window_;
 };

@@ -7,17 +7,13 @@
 #include "app/MainWndTestEnv.h"
 
 #include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "emulator/Emulator.h"
 #include "pages/keyboard/KeyPage.h"
-#include "platform/Folders.h"
-#include "platform/IniFile.h"
+#include "support/X11Keys.h"
 #include "ui/Controls.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QTest>
 #include <QThread>
 
@@ -31,13 +27,7 @@ namespace {
 
 constexpr int kKeyA = 64;
 
-// Types one key (an X keysym name) through XTEST.
-bool Type(const QString& keysym) {
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keysym});
-    return xdotool.waitForFinished(5000) && xdotool.exitStatus() == QProcess::NormalExit &&
-           xdotool.exitCode() == 0;
-}
+using zktest::TypeKey;
 
 class KeyPageOnX11 : public apptest::MainWndTest {
 protected:
@@ -52,27 +42,16 @@ protected:
         const std::size_t at = static_cast<std::size_t>(position) * 3;
         return ButtonAction{area[at], area[at + 1], area[at + 2]};
     }
-
-    emu::EmulatedDevice* keyboard_ = nullptr;
 };
 
 TEST_F(KeyPageOnX11, TypedKeysBecomeTheChosenKeysFunction) {
-    zk::platform::IniFile(zk::platform::GetDataFolder() + "main.ini")
-        .WriteInt("SKINIMAGE", "LANGUAGE", 0);
-    zk::app::AppOptions options;
-    options.emulate = true;
-    zk::app::WireSubsystems(*wnd_, options);
-    auto* subsystems = zk::app::Subsystems::Of(*wnd_);
-    ASSERT_NE(subsystems, nullptr);
-    keyboard_ = subsystems->Emulator()->Keyboard();
-    Open();
-    ASSERT_TRUE(
-        SpinUntil([&] { return subsystems->KeyboardImage().capabilities.keyCount != 0; }, 5s));
-    Spin(200ms);
-    auto* page = subsystems->Pages().Find<zk::pages::KeyPage>();
+    apptest::StartInLanguage(false);
+    ASSERT_NO_FATAL_FAILURE(WireEmulated());
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(WaitForKeyboardRead());
+    auto* page = subsystems_->Pages().Find<zk::pages::KeyPage>();
     ASSERT_NE(page, nullptr);
-    for (const char* name : {"kb_tab", "kb_key_Op_tab"})
-        wnd_->FindControl<QAbstractButton>(QString::fromLatin1(name))->click();
+    ASSERT_NO_FATAL_FAILURE(ShowPage("kb_tab", "kb_key_Op_tab", 0ms));
     wnd_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(wnd_.get(), 3000));
 
@@ -102,7 +81,7 @@ TEST_F(KeyPageOnX11, TypedKeysBecomeTheChosenKeysFunction) {
     ASSERT_NE(edit, nullptr);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.keysym);
-        ASSERT_TRUE(Type(QString::fromLatin1(c.keysym)));
+        ASSERT_TRUE(TypeKey(QString::fromLatin1(c.keysym)));
         EXPECT_TRUE(SpinUntil([&] { return OnKeyboard(kKeyA) == c.action; }, 3s));
         EXPECT_EQ(zk::ui::GetResourceKey(edit), QLatin1String(c.displayKey));
         EXPECT_EQ(zk::ui::GetResourceKey(wnd_->FindControl(QStringLiteral("kb_key_fct_label"))),
@@ -111,7 +90,7 @@ TEST_F(KeyPageOnX11, TypedKeysBecomeTheChosenKeysFunction) {
     // Keys the key table lacks or gives no keyboard function change nothing.
     keyboard_->ClearRequestLog();
     for (const char* keysym : {"XF86AudioRaiseVolume", "F13"})
-        ASSERT_TRUE(Type(QString::fromLatin1(keysym)));
+        ASSERT_TRUE(TypeKey(QString::fromLatin1(keysym)));
     Spin(300ms);
     EXPECT_EQ(OnKeyboard(kKeyA), (ButtonAction{0x20, 0x10, 0x00}));
     EXPECT_TRUE(keyboard_->RequestLog().empty());

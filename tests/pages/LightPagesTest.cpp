@@ -7,19 +7,17 @@
 
 #include "app/MainMessages.h"
 #include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "emulator/Emulator.h"
 #include "lighting/KeyboardTables.h"
 #include "lighting/LightTables.h"
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileIndex.h"
 #include "profiles/ProfileStore.h"
+#include "support/ComboKeys.h"
 #include "ui/Controls.h"
-#include "ui/MenuWnd.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 
@@ -35,15 +33,7 @@ using zk::lighting::DeviceKind;
 
 namespace {
 
-constexpr std::uint8_t kCmdWriteData = 0x06;
-
-std::vector<emu::LoggedRequest> WritesOf(const emu::EmulatedDevice& device) {
-    std::vector<emu::LoggedRequest> out;
-    for (const auto& r : device.RequestLog())
-        if (r.frame[3] == kCmdWriteData)
-            out.push_back(r);
-    return out;
-}
+using apptest::WritesOf;
 
 // The body of the selected profile file of a kind ("" when unreadable).
 template <std::size_t N>
@@ -74,52 +64,26 @@ class LightPages : public apptest::MainWndTest {
 protected:
     void OpenEmulated(int keyboardModel) {
         zk::app::AppOptions options;
-        options.emulate = true;
         options.keyboardModel = keyboardModel;
-        zk::app::WireSubsystems(*wnd_, options);
-        subsystems_ = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems_, nullptr);
-        keyboard_ = subsystems_->Emulator()->Keyboard();
-        mousepad_ = subsystems_->Emulator()->Mousepad();
-        Open();
+        ASSERT_NO_FATAL_FAILURE(WireEmulated(options));
+        ASSERT_NO_FATAL_FAILURE(Open());
         // Both pages are refreshed after the transfers of timers 11 and 12.
-        ASSERT_TRUE(SpinUntil(
-            [this, keyboardModel] {
-                auto* kb =
-                    Find<QComboBox>(keyboardModel == 0 ? "kb_deng_combo_modeSelect"
-                                                       : "kb_deng_onecolor_combo_modeSelect");
-                auto* mp = Find<QComboBox>("mp_deng_combo_modeSelect");
-                return kb && kb->count() > 0 && mp && mp->count() > 0;
-            },
-            5s));
+        ASSERT_NO_FATAL_FAILURE(WaitForLightPages(
+            keyboardModel == 0 ? "kb_deng_combo_modeSelect" : "kb_deng_onecolor_combo_modeSelect"));
         Spin(200ms);
     }
 
-    template <class T = QWidget> T* Find(const char* name) {
-        return wnd_->FindControl<T>(QString::fromLatin1(name));
-    }
     void Click(const char* name) {
         auto* button = Find<QAbstractButton>(name);
         ASSERT_NE(button, nullptr) << name;
         QTest::mouseClick(button, Qt::LeftButton);
     }
-    void ShowMousepadPage() {
-        Click("mp_tab");
-        Click("mp_deng_Op_tab");
-        Spin(50ms);
-    }
-    void ShowKeyboardLighting() {
-        Click("kb_tab");
-        Click("kb_deng_Op_tab");
-        Spin(50ms);
-    }
-    // Steps the combo to `index` with the arrow keys, as a user does.
+    void ShowMousepadPage() { ShowPage("mp_tab", "mp_deng_Op_tab"); }
+    void ShowKeyboardLighting() { ShowPage("kb_tab", "kb_deng_Op_tab"); }
     void Pick(const char* combo, int index) {
         auto* c = Find<QComboBox>(combo);
         ASSERT_NE(c, nullptr) << combo;
-        ASSERT_LT(index, c->count()) << combo;
-        while (c->currentIndex() != index)
-            QTest::keyClick(c, c->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+        zktest::PickWithKeys(c, index);
     }
     void Type(const char* editName, const QString& text) {
         auto* edit = Find<QLineEdit>(editName);
@@ -137,24 +101,11 @@ protected:
         return WritesOf(device).back();
     }
     void Language(const char* menuItem) {
-        zk::ui::MenuCmd cmd;
-        cmd.szName = QString::fromLatin1(menuItem);
-        wnd_->SendMessage(zk::ui::UIMSG_MENUCLICK, reinterpret_cast<zk::ui::WPARAM>(&cmd));
+        ChooseMenuItem(menuItem);
         Spin(50ms);
-    }
-    void Screenshot(const QString& name) {
-        const QString dir = qEnvironmentVariable("ZK_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(dir);
-        wnd_->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
     }
     const zk::settings::LiveLightState& MousepadLive() { return subsystems_->MousepadImage().live; }
     const zk::settings::LiveLightState& KeyboardLive() { return subsystems_->KeyboardImage().live; }
-
-    zk::app::Subsystems* subsystems_ = nullptr;
-    emu::EmulatedDevice* keyboard_ = nullptr;
-    emu::EmulatedDevice* mousepad_ = nullptr;
 };
 
 // The groups each mousepad mode enables when the user picks it, and after a

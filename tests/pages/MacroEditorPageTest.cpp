@@ -459,14 +459,7 @@ TEST_P(MouseMacroTab, AnEditedMacroReachesTheMouseWithTheNextButtonTableWrite) {
 
     auto* mouse = installation_->Bus().Mouse();
     protocol::DeviceChannel channel;
-    channel.SetIdentity(mouse->VendorId(), mouse->ProductId(), emulator::kConfigUsage,
-                        emulator::kConfigUsagePage);
-    channel.hid.openForRead = 1;
-    channel.hid.openForWrite = 1;
-    channel.hid.openOverlapped = 1;
-    channel.hid.devicePath = mouse->ConfigPath();
-    ASSERT_EQ(channel.hid.Open(), 1);
-    channel.connected = 1;
+    ASSERT_TRUE(OpenConfigChannel(*mouse, channel));
     std::vector<std::uint8_t> buttons(settings::kButtonTableSize, 0);
     const auto play = macros::MacroButtonAction(0, macros::MacroEndStyle::RepeatCount, 1);
     std::memcpy(buttons.data() + 3, &play, sizeof play);

@@ -12,6 +12,7 @@
 #include "pages/mouse/KeyCaptureWnd.h"
 #include "platform/IniFile.h"
 #include "profiles/NameFile.h"
+#include "support/WidgetTools.h"
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
@@ -24,7 +25,6 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QTest>
-#include <QTimer>
 
 #include <filesystem>
 
@@ -44,29 +44,11 @@ constexpr quint32 kKeyKeypadEnter = 104;
 constexpr quint32 kKeyLeftShift = 50;
 constexpr quint32 kKeyF13 = 191;
 
-template <class W> W* OpenWindowOf() {
-    for (QWidget* w : QApplication::allWidgets())
-        if (auto* found = qobject_cast<W*>(w); found && found->IsWindow() && !found->IsClosing())
-            return found;
-    return nullptr;
-}
+using zktest::OpenWindowOf;
 
 // Runs `inside` once a modal window W is open (it must close it).
 template <class W> void WhenOpen(std::function<void(W&)> inside) {
-    auto* poll = new QTimer(qApp);
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, inside, deadline] {
-        if (W* window = OpenWindowOf<W>()) {
-            poll->deleteLater();
-            poll->stop();
-            inside(*window);
-        } else if (std::chrono::steady_clock::now() > deadline) {
-            poll->deleteLater();
-            poll->stop();
-            ADD_FAILURE() << "the window did not open";
-        }
-    });
-    poll->start(10);
+    zktest::WhenFound<W>(qApp, OpenWindowOf<W>, std::move(inside), 3s);
 }
 
 void ClickButton(ui::WindowImplBase& window, const char* name) {

@@ -11,11 +11,9 @@
 #include "support/WidgetTools.h"
 #include "support/X11Keys.h"
 #include "ui/Controls.h"
-#include "ui/ResourceManager.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -119,16 +117,9 @@ protected:
     void SetUp() override {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             GTEST_SKIP() << "needs an X server (run by CTest under xvfb-run)";
+        ASSERT_TRUE(zktest::LoadStagedSkin(
+            qEnvironmentVariable("ZK_SCREENSHOT_LANGUAGE", QStringLiteral("en"))));
         const QString stage = qEnvironmentVariable("ZK_STAGE_DIR");
-        auto& rm = zk::ui::ResourceManager::GetInstance();
-        rm.SetInstancePath(stage + QStringLiteral("/"));
-        rm.SetResourcePath(stage + QStringLiteral("/skin/"));
-        ASSERT_TRUE(rm.LoadResource(QStringLiteral("res.xml")));
-        const QString language =
-            qEnvironmentVariable("ZK_SCREENSHOT_LANGUAGE", QStringLiteral("en"));
-        rm.SetLanguage(language);
-        rm.LoadLanguage(QStringLiteral("lan_%1.xml").arg(language));
-        QDir::setSearchPaths(QStringLiteral("skin"), {stage + QStringLiteral("/skin/")});
         QFile qss(stage + QStringLiteral("/skin/style.qss"));
         if (qss.open(QIODevice::ReadOnly))
             qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
@@ -147,13 +138,7 @@ protected:
         }));
         Spin(100ms);
     }
-    void TearDown() override {
-        if (window_ && window_->IsWindow()) {
-            window_->Close();
-            SpinUntil([this] { return !window_ || !window_->IsWindow(); });
-        }
-        delete window_;
-    }
+    void TearDown() override { zktest::CloseAndDelete(window_); }
 
     void Click(const char* name) {
         auto* button = window_->FindControl<QAbstractButton>(QString::fromLatin1(name));

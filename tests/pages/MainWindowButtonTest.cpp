@@ -7,7 +7,6 @@
 #include "app/MainWndTestEnv.h"
 
 #include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "emulator/Emulator.h"
 #include "macros/MacroLibrary.h"
 #include "pages/macros/MacroAssignWnd.h"
@@ -17,21 +16,18 @@
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "profiles/NameFile.h"
+#include "support/WidgetTools.h"
 #include "ui/Controls.h"
 #include "ui/DeviceHook.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QScreen>
 #include <QStackedWidget>
 #include <QTest>
-#include <QTimer>
 
 #include <array>
 #include <functional>
@@ -46,7 +42,6 @@ namespace {
 
 constexpr std::uint8_t kCmdWriteProfileBlock = 0x09;
 constexpr std::uint8_t kCmdWriteMacroArea = 0x15;
-constexpr std::size_t kReadMouseAllFrames = 63;
 // X11 keycodes (evdev + 8) of the keys the tests press.
 constexpr quint32 kKeycodeA = 38;
 constexpr quint32 kKeycodeKeypadEnter = 104;
@@ -69,41 +64,22 @@ void PressNative(QWidget* receiver, quint32 keycode, Qt::Key key = Qt::Key_unkno
     QApplication::sendEvent(receiver, &release);
 }
 
-template <class W> W* OpenWindowOf() {
-    for (QWidget* w : QApplication::allWidgets())
-        if (auto* found = qobject_cast<W*>(w); found && found->IsWindow() && !found->IsClosing())
-            return found;
-    return nullptr;
-}
+using zktest::OpenWindowOf;
 
 class MainWindowButtons : public apptest::MainWndTest {
 protected:
     // `capacity`: the mouse's macro memory in units of 128 bytes.
     void OpenEmulated(std::uint8_t capacity = 32) {
-        // A main window closed by an earlier test asked the application to
-        // quit, which keeps any later modal loop from running: let that pass.
-        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        subsystems_ = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems_, nullptr);
-        mouse_ = subsystems_->Emulator()->Mouse();
+        apptest::LetEarlierQuitPass();
+        ASSERT_NO_FATAL_FAILURE(WireEmulated());
         mouse_->SetMemory(emu::MemoryArea::Capabilities, 6, {capacity});
         // Pictures for a look at the page are taken in the language asked for
         // (Chinese, the first start's language, otherwise).
         if (qEnvironmentVariable("ZK_SCREENSHOT_LANGUAGE") == QLatin1String("en"))
-            zk::platform::IniFile(zk::platform::GetDataFolder() + "main.ini")
-                .Write("SKINIMAGE", "LANGUAGE", "0");
-        Open();
-        ASSERT_TRUE(
-            SpinUntil([this] { return wnd_->Channel(zk::app::kChannelMouse).IsConnected(); }, 3s));
-        ASSERT_TRUE(
-            SpinUntil([this] { return mouse_->RequestCount() >= kReadMouseAllFrames; }, 3s));
-        Spin(100ms);
-        wnd_->FindControl<QAbstractButton>(QStringLiteral("ms_tab"))->click();
-        wnd_->FindControl<QAbstractButton>(QStringLiteral("ms_key_Op_tab"))->click();
+            apptest::StartInLanguage(false);
+        ASSERT_NO_FATAL_FAILURE(Open());
+        ASSERT_NO_FATAL_FAILURE(WaitForMouseRead());
+        ASSERT_NO_FATAL_FAILURE(ShowPage("ms_tab", "ms_key_Op_tab", 0ms));
         wnd_->activateWindow();
         QApplication::setActiveWindow(wnd_.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(wnd_.get(), 2000));
@@ -157,34 +133,13 @@ protected:
     }
     // Runs `inside` once the modal window W is open (it must close it).
     template <class W> void WhileOpen(const std::function<void(W&)>& inside) {
-        // Polled from whatever loop runs, the window's own modal one included.
-        auto* poll = new QTimer(wnd_.get());
-        const auto deadline = std::chrono::steady_clock::now() + 3s;
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, inside, deadline] {
-            if (W* window = OpenWindowOf<W>()) {
-                poll->stop();
-                poll->deleteLater();
-                inside(*window);
-            } else if (std::chrono::steady_clock::now() > deadline) {
-                poll->stop();
-                poll->deleteLater();
-                ADD_FAILURE() << "the window did not open";
-            }
-        });
-        poll->start(10);
+        zktest::WhenFound<W>(wnd_.get(), OpenWindowOf<W>, inside, 3s);
     }
 
     void Screenshot(const QString& name, QWidget* window = nullptr) {
-        const QString dir = qEnvironmentVariable("ZK_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(dir);
-        QWidget* w = window ? window : wnd_.get();
-        w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+        zktest::SaveWindowPicture(window ? window : wnd_.get(), name);
     }
 
-    zk::app::Subsystems* subsystems_ = nullptr;
-    emu::EmulatedDevice* mouse_ = nullptr;
     zk::pages::ButtonPage* page_ = nullptr;
 };
 

@@ -4,8 +4,6 @@
 
 #include "app/MainWndTestEnv.h"
 
-#include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "emulator/Emulator.h"
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileIndex.h"
@@ -13,14 +11,7 @@
 #include "support/WidgetTools.h"
 #include "ui/Controls.h"
 
-#include <QAbstractButton>
-#include <QDir>
-#include <QGuiApplication>
-#include <QPixmap>
-#include <QScreen>
 #include <QSlider>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
 
 #include <algorithm>
@@ -32,53 +23,13 @@ namespace emu = zk::emulator;
 
 namespace {
 
-constexpr std::uint8_t kCmdWriteData = 0x06;
-constexpr std::size_t kReadMouseAllFrames = 63;
+using apptest::WritesOf;
 
-std::vector<emu::LoggedRequest> WritesOf(const emu::EmulatedDevice& mouse) {
-    std::vector<emu::LoggedRequest> out;
-    for (const auto& r : mouse.RequestLog())
-        if (r.frame[3] == kCmdWriteData)
-            out.push_back(r);
-    return out;
-}
-
-class MainWindowDpi : public apptest::MainWndTest {
-protected:
-    void OpenEmulated() {
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        subsystems_ = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems_, nullptr);
-        ASSERT_NE(subsystems_->Emulator(), nullptr);
-        mouse_ = subsystems_->Emulator()->Mouse();
-        Open();
-        ASSERT_TRUE(
-            SpinUntil([this] { return wnd_->Channel(zk::app::kChannelMouse).IsConnected(); }, 3s));
-        ASSERT_TRUE(
-            SpinUntil([this] { return mouse_->RequestCount() >= kReadMouseAllFrames; }, 3s));
-        Spin(100ms);
-        // The mouse tab and its DPI page.
-        auto* tab = wnd_->FindControl<QAbstractButton>(QStringLiteral("ms_tab"));
-        ASSERT_NE(tab, nullptr);
-        tab->click();
-        auto* dpiTab = wnd_->FindControl<QAbstractButton>(QStringLiteral("ms_dpi_Op_tab"));
-        if (dpiTab)
-            dpiTab->click();
-        Spin(50ms);
-    }
-
-    // Saves the window as <ZK_SCREENSHOT_DIR>/<name>.png when that variable is
-    // set: as the screen shows it on a real display, as drawn otherwise.
-    void Screenshot(const QString& name) { zktest::SaveWindowPicture(wnd_.get(), name); }
-
-    zk::app::Subsystems* subsystems_ = nullptr;
-    emu::EmulatedDevice* mouse_ = nullptr;
-};
+using MainWindowDpi = apptest::MainWndTest;
 
 TEST_F(MainWindowDpi, ADragOnStageThreeReachesTheMouseAsOneFrameWithin100Ms) {
     OpenEmulated();
+    ShowPage("ms_tab", "ms_dpi_Op_tab");
     auto* slider = wnd_->FindControl<QSlider>(QStringLiteral("DPI_slider_3"));
     ASSERT_NE(slider, nullptr);
     const auto caps = mouse_->Memory(emu::MemoryArea::Capabilities);

@@ -7,15 +7,11 @@
 #include "app/MainWndTestEnv.h"
 
 #include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "controls/DeviceKeyButton.h"
 #include "emulator/Emulator.h"
 #include "pages/keyboard/KeyPage.h"
-#include "platform/Folders.h"
-#include "platform/IniFile.h"
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileStore.h"
-#include "support/WidgetTools.h"
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
@@ -57,40 +53,24 @@ class MainWindowKeys : public apptest::MainWndTest {
 protected:
     void OpenEmulated(const Keyboard& keyboard, bool chinese = false) {
         unsetenv("XDG_CURRENT_DESKTOP");
-        zk::platform::IniFile(zk::platform::GetDataFolder() + "main.ini")
-            .WriteInt("SKINIMAGE", "LANGUAGE", chinese ? 1 : 0);
+        apptest::StartInLanguage(chinese);
         zk::app::AppOptions options;
-        options.emulate = true;
         options.keyboardModel = keyboard.model;
-        zk::app::WireSubsystems(*wnd_, options);
-        subsystems_ = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems_, nullptr);
-        keyboard_ = subsystems_->Emulator()->Keyboard();
+        ASSERT_NO_FATAL_FAILURE(WireEmulated(options));
         keyboard_->SetMemory(emu::MemoryArea::Capabilities, 5,
                              {static_cast<std::uint8_t>(keyboard.keyCount)});
-        Open();
-        // The keyboard is read 500 ms after the start.
-        ASSERT_TRUE(SpinUntil(
-            [this] { return subsystems_->KeyboardImage().capabilities.keyCount != 0; }, 5s));
-        Spin(200ms);
+        ASSERT_NO_FATAL_FAILURE(Open());
+        ASSERT_NO_FATAL_FAILURE(WaitForKeyboardRead());
         page_ = subsystems_->Pages().Find<zk::pages::KeyPage>();
         ASSERT_NE(page_, nullptr);
-        Show("kb_tab", "kb_key_Op_tab");
+        ShowPage("kb_tab", "kb_key_Op_tab");
         keyboard_->ClearRequestLog();
-    }
-    void Show(const char* tab, const char* page) {
-        for (const char* name : {tab, page})
-            if (auto* b = Find<QAbstractButton>(name))
-                b->click();
-        Spin(50ms);
     }
 
     template <class T = QWidget> T* Find(const QString& name) const {
         return wnd_->FindControl<T>(name);
     }
-    template <class T = QWidget> T* Find(const char* name) const {
-        return Find<T>(QString::fromLatin1(name));
-    }
+    using MainWndTest::Find;
     zk::controls::CDeviceKeyButtonUI* Key(int position) const {
         return Find<zk::controls::CDeviceKeyButtonUI>(QStringLiteral("kb_key_%1").arg(position));
     }
@@ -145,17 +125,11 @@ protected:
         return ButtonAction{body[at], body[at + 1], body[at + 2]};
     }
     std::vector<emu::LoggedRequest> BlockWrites() const {
-        std::vector<emu::LoggedRequest> out;
-        for (const auto& r : keyboard_->RequestLog())
-            if (r.frame[3] == kCmdWriteProfileBlock)
-                out.push_back(r);
-        return out;
+        return apptest::Requests(*keyboard_, kCmdWriteProfileBlock);
     }
     QString FunctionKey() const { return zk::ui::GetResourceKey(Find("kb_key_fct_label")); }
     QString FunctionMods() const { return zk::ui::GetText(Find("kb_key_fct_mods")); }
 
-    zk::app::Subsystems* subsystems_ = nullptr;
-    emu::EmulatedDevice* keyboard_ = nullptr;
     zk::pages::KeyPage* page_ = nullptr;
 };
 
@@ -310,10 +284,10 @@ TEST_F(MainWindowKeys, KeysThatCannotBeChanged) {
 
     ClickKey(kKeyA);
     EXPECT_TRUE(Find("kb_key_fct_row")->isVisible());
-    Show("kb_tab", "kb_deng_Op_tab");
+    ShowPage("kb_tab", "kb_deng_Op_tab");
     EXPECT_FALSE(Key(kKeyA)->property("selected").toBool());
     ClickKey(kKeyS);
-    Show("kb_tab", "kb_key_Op_tab");
+    ShowPage("kb_tab", "kb_key_Op_tab");
     EXPECT_EQ(page_->SelectedKey(), kKeyA);
     EXPECT_TRUE(Key(kKeyA)->property("selected").toBool());
 }
@@ -344,19 +318,14 @@ TEST_F(MainWindowKeys, AKeyProfileApplyRefreshesTheLabelsAndDisablesTheEditor) {
 // The keyboard tab's performance page with only the keyboard connected: the
 // pointer settings work, the report rate (the mouse's) is not offered.
 TEST_F(MainWindowKeys, ThePerformanceTabWorksWithOnlyTheKeyboard) {
-    zk::app::AppOptions options;
-    options.emulate = true;
-    zk::app::WireSubsystems(*wnd_, options);
-    subsystems_ = zk::app::Subsystems::Of(*wnd_);
-    ASSERT_NE(subsystems_, nullptr);
+    ASSERT_NO_FATAL_FAILURE(WireEmulated({}, {zk::device::DeviceKind::Mouse}));
     unsetenv("XDG_CURRENT_DESKTOP");
-    subsystems_->Emulator()->Mouse()->Unplug();
-    Open();
+    ASSERT_NO_FATAL_FAILURE(Open());
     ASSERT_TRUE(
         SpinUntil([this] { return wnd_->Channel(zk::app::kChannelKeyboard).IsConnected(); }, 3s));
     Spin(700ms);
     EXPECT_FALSE(wnd_->Channel(zk::app::kChannelMouse).IsConnected());
-    Show("kb_tab", "kb_cursor_Op_tab");
+    ShowPage("kb_tab", "kb_cursor_Op_tab");
     QWidget* root = Find("kb_cursor_page");
     ASSERT_NE(root, nullptr);
     EXPECT_TRUE(root->isVisible());
@@ -376,7 +345,7 @@ TEST_F(MainWindowKeys, ThePerformanceTabWorksWithOnlyTheKeyboard) {
     const int pointerBefore = subsystems_->MouseImage().pointerSpeed.load();
     QTest::keyClick(speed, speed->value() < speed->maximum() ? Qt::Key_Right : Qt::Key_Left);
     EXPECT_NE(subsystems_->MouseImage().pointerSpeed.load(), pointerBefore);
-    zktest::SaveWindowPicture(wnd_.get(), QStringLiteral("keyboard_only_performance"));
+    Screenshot(QStringLiteral("keyboard_only_performance"));
 }
 
 // Pictures of the page with a key chosen and its function shown, in both languages.
@@ -415,8 +384,7 @@ TEST_P(KeyPagePictures, AKeyWithACombination) {
     EXPECT_LE(picture->mapTo(wnd_.get(), QPoint(0, picture->height())).y(),
               tabs->mapTo(wnd_.get(), QPoint(0, 0)).y());
     EXPECT_EQ(picture->visibleRegion().boundingRect().height(), picture->height());
-    zktest::SaveWindowPicture(wnd_.get(), chinese ? QStringLiteral("keyboard_keys_cn")
-                                                  : QStringLiteral("keyboard_keys_en"));
+    Screenshot(chinese ? QStringLiteral("keyboard_keys_cn") : QStringLiteral("keyboard_keys_en"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, KeyPagePictures, ::testing::Values(false, true),

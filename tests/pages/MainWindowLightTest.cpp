@@ -6,14 +6,15 @@
 #include "app/MainWndTestEnv.h"
 
 #include "app/Subsystems.h"
-#include "app/Wiring.h"
+#include "controls/LightPicture.h"
 #include "emulator/Emulator.h"
 #include "settings/LightLayout.h"
 #include "ui/Controls.h"
 #include "ui/ResourceManager.h"
 
+#include "support/WidgetTools.h"
+
 #include <QAbstractButton>
-#include <QDir>
 #include <QSlider>
 #include <QTest>
 
@@ -25,41 +26,12 @@ using namespace zk::settings;
 
 namespace {
 
-constexpr std::size_t kReadMouseAllFrames = 63;
-
 class MainWindowLight : public apptest::MainWndTest {
 protected:
-    void OpenEmulated() {
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        subsystems_ = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems_, nullptr);
-        mouse_ = subsystems_->Emulator()->Mouse();
-        Open();
-        ASSERT_TRUE(
-            SpinUntil([this] { return wnd_->Channel(zk::app::kChannelMouse).IsConnected(); }, 3s));
-        ASSERT_TRUE(
-            SpinUntil([this] { return mouse_->RequestCount() >= kReadMouseAllFrames; }, 3s));
-        Spin(100ms);
-        for (const char* tab : {"ms_tab", "ms_deng_Op_tab"}) {
-            auto* button = wnd_->FindControl<QAbstractButton>(QString::fromLatin1(tab));
-            ASSERT_NE(button, nullptr) << tab;
-            button->click();
-        }
-        Spin(50ms);
-    }
     void Click(const char* name) {
         auto* button = wnd_->FindControl<QAbstractButton>(QString::fromLatin1(name));
         ASSERT_NE(button, nullptr) << name;
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-    }
-    void Screenshot(const QString& name) {
-        const QString dir = qEnvironmentVariable("ZK_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(dir);
-        wnd_->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
     }
     void Language(const char* code) {
         auto& rm = zk::ui::ResourceManager::GetInstance();
@@ -75,13 +47,11 @@ protected:
                 return false;
         return true;
     }
-
-    zk::app::Subsystems* subsystems_ = nullptr;
-    emu::EmulatedDevice* mouse_ = nullptr;
 };
 
 TEST_F(MainWindowLight, ThePageShowsTheMouseAndThePictureFollowsModeAndColour) {
     OpenEmulated();
+    ShowPage("ms_tab", "ms_deng_Op_tab");
     // The page shows the light the mouse holds.
     const auto held = mouse_->Memory(emu::MemoryArea::Settings);
     EXPECT_EQ(wnd_->FindControl<QSlider>(QStringLiteral("ms_deng_light_slider"))->value(),
@@ -131,6 +101,48 @@ TEST_F(MainWindowLight, ThePageShowsTheMouseAndThePictureFollowsModeAndColour) {
     Screenshot(QStringLiteral("light_picture_wave"));
     EXPECT_TRUE(
         SpinUntil([this] { return mouse_->Memory(emu::MemoryArea::Settings)[1] == 0; }, 1s));
+}
+
+TEST_F(MainWindowLight, TheMousePictureOverKeptBackdropsLooksAsDrawnBeneath) {
+    OpenEmulated();
+    ShowPage("ms_tab", "ms_deng_Op_tab");
+    QWidget* picture = wnd_->FindControl(QStringLiteral("mouse_picture"));
+    ASSERT_NE(picture, nullptr);
+    const auto leds = picture->findChildren<zk::controls::CLightPictureUI*>();
+    ASSERT_EQ(leds.size(), 20);
+    for (auto* led : leds)
+        EXPECT_TRUE(led->PaintsBackdrop()) << led->objectName().toStdString();
+    // What the window shows of the mouse picture (the offscreen screen holds
+    // the window's repainted pixels).
+    const QRect area(picture->mapTo(wnd_.get(), QPoint()), picture->size());
+    const auto onScreen = [&] {
+        Spin(150ms);
+        return wnd_->screen()
+            ->grabWindow(wnd_->winId(), area.x(), area.y(), area.width(), area.height())
+            .toImage();
+    };
+
+    // Two steady colours one after the other: the second repaints the LEDs
+    // over their backdrops and the captions from their kept pictures.
+    Click("light_check_1");
+    QWidget* colours = wnd_->FindControl(QStringLiteral("RGB_Color_Edit_Layout"));
+    ASSERT_TRUE(SpinUntil([&] { return colours->isEnabled(); }, 1s));
+    for (const char* option : {"color_option_1", "color_option_3"}) {
+        Click(option);
+        const std::uint32_t tint =
+            zk::ui::GetBkColor(wnd_->FindControl(QString::fromLatin1(option))) | 0xFF000000u;
+        ASSERT_TRUE(SpinUntil([&] { return PictureShows(tint); }, 6s)) << option;
+    }
+    const QImage kept = onScreen();
+
+    // The same light drawn over the widgets beneath, as without backdrops.
+    for (auto* led : leds)
+        led->SetPaintsBackdrop(false);
+    const QImage beneath = onScreen();
+    EXPECT_LE(zktest::LargestDifference(kept, beneath), 1);
+    for (auto* led : leds)
+        led->SetPaintsBackdrop(true);
+    EXPECT_LE(zktest::LargestDifference(onScreen(), beneath), 1);
 }
 
 } // namespace

@@ -3,21 +3,11 @@
 
 #include "app/MainWndTestEnv.h"
 
-#include "app/Subsystems.h"
-#include "app/Wiring.h"
-#include "emulator/Emulator.h"
 #include "macros/MacroLibrary.h"
-#include "platform/Folders.h"
-#include "platform/IniFile.h"
-#include "support/WidgetTools.h"
 
 #include <QAbstractButton>
-#include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QPixmap>
-#include <QScreen>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -28,9 +18,8 @@ namespace {
 
 class MainWindowMacro : public apptest::MainWndTest, public ::testing::WithParamInterface<bool> {
 protected:
-    void Open(bool chinese) {
-        zk::platform::IniFile(zk::platform::GetDataFolder() + "main.ini")
-            .WriteInt("SKINIMAGE", "LANGUAGE", chinese ? 1 : 0);
+    void OpenInLanguage(bool chinese) {
+        apptest::StartInLanguage(chinese);
         for (auto library :
              {zk::macros::MacroLibrary::Mouse(), zk::macros::MacroLibrary::Keyboard()}) {
             for (const char* name : {"burst", "combo"})
@@ -41,21 +30,7 @@ protected:
                                                          "0,0,1,1,0,mouse_key_left"}),
                       zk::macros::MacroError::None);
         }
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        auto* subsystems = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems, nullptr);
-        auto* mouse = subsystems->Emulator()->Mouse();
-        MainWndTest::Open();
-        ASSERT_TRUE(SpinUntil([mouse] { return mouse->RequestCount() >= 63; }, 3s));
-        Spin(100ms);
-    }
-    void Show(const char* tab, const char* page) {
-        for (const char* name : {tab, page})
-            if (auto* b = wnd_->FindControl<QAbstractButton>(QString::fromLatin1(name)))
-                b->click();
-        Spin(100ms);
+        OpenEmulated();
     }
     // Every shown button and label of the page has the room its text needs.
     void ExpectNothingClipped(const char* page) {
@@ -70,17 +45,16 @@ protected:
                 << w->objectName().toStdString();
         }
     }
-    void Screenshot(const QString& name) { zktest::SaveWindowPicture(wnd_.get(), name); }
 };
 
 TEST_P(MainWindowMacro, BothTabsListTheirLibraryAndOpenAnAction) {
     const bool chinese = GetParam();
-    Open(chinese);
+    OpenInLanguage(chinese);
     const QString language = chinese ? QStringLiteral("cn") : QStringLiteral("en");
     for (const auto& [tab, page, prefix] : {std::tuple{"ms_tab", "ms_macro_Op_tab", "ms"},
                                             std::tuple{"kb_tab", "kb_macro_Op_tab", "kb"}}) {
         SCOPED_TRACE(prefix);
-        Show(tab, page);
+        ShowPage(tab, page, 100ms);
         const QString p = QString::fromLatin1(prefix);
         auto* names = wnd_->FindControl<QListWidget>(p + QStringLiteral("_MacroName_list"));
         ASSERT_NE(names, nullptr);

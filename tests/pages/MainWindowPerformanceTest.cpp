@@ -4,18 +4,10 @@
 #include "app/MainWndTestEnv.h"
 
 #include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "emulator/Emulator.h"
-#include "platform/Folders.h"
-#include "platform/IniFile.h"
-#include "support/WidgetTools.h"
 #include "ui/Controls.h"
 
 #include <QAbstractButton>
-#include <QDir>
-#include <QGuiApplication>
-#include <QPixmap>
-#include <QScreen>
 #include <QSlider>
 #include <QTest>
 
@@ -30,29 +22,12 @@ namespace {
 
 class MainWindowPerformance : public apptest::MainWndTest {
 protected:
-    void OpenEmulated(bool chinese) {
+    void OpenInLanguage(bool chinese) {
         // No desktop: the pointer settings stay in the program's store.
         unsetenv("XDG_CURRENT_DESKTOP");
-        zk::platform::IniFile(zk::platform::GetDataFolder() + "main.ini")
-            .WriteInt("SKINIMAGE", "LANGUAGE", chinese ? 1 : 0);
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        subsystems_ = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems_, nullptr);
-        mouse_ = subsystems_->Emulator()->Mouse();
-        Open();
-        ASSERT_TRUE(
-            SpinUntil([this] { return wnd_->Channel(zk::app::kChannelMouse).IsConnected(); }, 3s));
-        ASSERT_TRUE(SpinUntil([this] { return mouse_->RequestCount() >= 63; }, 3s));
-        Spin(100ms);
-        Show("ms_tab", "ms_cursor_Op_tab");
-    }
-    void Show(const char* tab, const char* page) {
-        for (const char* name : {tab, page})
-            if (auto* b = wnd_->FindControl<QAbstractButton>(QString::fromLatin1(name)))
-                b->click();
-        Spin(100ms);
+        apptest::StartInLanguage(chinese);
+        ASSERT_NO_FATAL_FAILURE(OpenEmulated());
+        ShowPage("ms_tab", "ms_cursor_Op_tab", 100ms);
     }
     // The copy of a control on the mouse tab (0) or the keyboard tab (1).
     template <class T = QWidget> T* Copy(int page, const char* name) {
@@ -60,14 +35,10 @@ protected:
                                                     : QStringLiteral("kb_cursor_page"));
         return root ? root->findChild<T*>(QString::fromLatin1(name)) : nullptr;
     }
-    void Screenshot(const QString& name) { zktest::SaveWindowPicture(wnd_.get(), name); }
-
-    zk::app::Subsystems* subsystems_ = nullptr;
-    emu::EmulatedDevice* mouse_ = nullptr;
 };
 
 TEST_F(MainWindowPerformance, TheKeyboardTabsCopyActsOnTheMouseAndBothCopiesFollow) {
-    OpenEmulated(false);
+    OpenInLanguage(false);
     for (int page : {0, 1})
         ASSERT_NE(Copy(page, "rate_slider1"), nullptr) << page;
     // The page shows what the mouse holds.
@@ -76,7 +47,7 @@ TEST_F(MainWindowPerformance, TheKeyboardTabsCopyActsOnTheMouseAndBothCopiesFoll
     EXPECT_EQ(Copy<QSlider>(0, "USB_rate_slider")->value(), rate + 1);
     Screenshot(QStringLiteral("performance_en"));
 
-    Show("kb_tab", "kb_cursor_Op_tab");
+    ShowPage("kb_tab", "kb_cursor_Op_tab", 100ms);
     EXPECT_TRUE(Copy(1, "perf_rate_row")->isEnabled());
     EXPECT_FALSE(Copy(1, "restore_row")->isVisible());
     const int other = rate == 0 ? 3 : 0;
@@ -101,7 +72,7 @@ TEST_F(MainWindowPerformance, TheKeyboardTabsCopyActsOnTheMouseAndBothCopiesFoll
 }
 
 TEST_F(MainWindowPerformance, ThePageInChinese) {
-    OpenEmulated(true);
+    OpenInLanguage(true);
     ASSERT_NE(Copy(0, "recover_btn"), nullptr);
     EXPECT_TRUE(Copy(0, "recover_btn")->isVisible());
     Screenshot(QStringLiteral("performance_cn"));

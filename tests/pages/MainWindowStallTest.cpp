@@ -6,8 +6,6 @@
 
 #include "app/MainWndTestEnv.h"
 
-#include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "app/windows/MsgWnd.h"
 #include "emulator/Emulator.h"
 #include "platform/PrivateFonts.h"
@@ -32,17 +30,9 @@ namespace emu = zk::emulator;
 
 namespace {
 
-constexpr std::uint8_t kCmdWriteData = 0x06;
-constexpr std::size_t kReadMouseAllFrames = 63;
-constexpr std::size_t kStageThreeLevel = 8 + 17; // frame byte of the stage's level
+using apptest::WritesOf;
 
-std::vector<emu::LoggedRequest> WritesOf(const emu::EmulatedDevice& mouse) {
-    std::vector<emu::LoggedRequest> out;
-    for (const auto& r : mouse.RequestLog())
-        if (r.frame[3] == kCmdWriteData)
-            out.push_back(r);
-    return out;
-}
+constexpr std::size_t kStageThreeLevel = 8 + 17; // frame byte of the stage's level
 
 // The longest time the window's event loop went without running a 5 ms timer.
 class Heartbeat {
@@ -70,21 +60,8 @@ private:
 class MainWindowStall : public apptest::MainWndTest {
 protected:
     void OpenOnDpiPage() {
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        auto* subsystems = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems, nullptr);
-        mouse_ = subsystems->Emulator()->Mouse();
-        Open();
-        ASSERT_TRUE(
-            SpinUntil([this] { return wnd_->Channel(zk::app::kChannelMouse).IsConnected(); }, 3s));
-        ASSERT_TRUE(
-            SpinUntil([this] { return mouse_->RequestCount() >= kReadMouseAllFrames; }, 3s));
-        Spin(100ms);
-        wnd_->FindControl<QAbstractButton>(QStringLiteral("ms_tab"))->click();
-        if (auto* dpiTab = wnd_->FindControl<QAbstractButton>(QStringLiteral("ms_dpi_Op_tab")))
-            dpiTab->click();
+        ASSERT_NO_FATAL_FAILURE(OpenEmulated());
+        ASSERT_NO_FATAL_FAILURE(ShowPage("ms_tab", "ms_dpi_Op_tab", 0ms));
         slider_ = wnd_->FindControl<QSlider>(QStringLiteral("DPI_slider_3"));
         ASSERT_NE(slider_, nullptr);
         ASSERT_GT(slider_->maximum(), 8);
@@ -107,7 +84,6 @@ protected:
 
     std::uint8_t MouseLevel() const { return mouse_->Memory(emu::MemoryArea::Settings)[17]; }
 
-    emu::EmulatedDevice* mouse_ = nullptr;
     QSlider* slider_ = nullptr;
 };
 

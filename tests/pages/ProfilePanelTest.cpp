@@ -6,7 +6,6 @@
 #include "app/MainWndTestEnv.h"
 
 #include "app/Subsystems.h"
-#include "app/Wiring.h"
 #include "emulator/Emulator.h"
 #include "lighting/LightTables.h"
 #include "platform/FileIo.h"
@@ -15,15 +14,14 @@
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileIndex.h"
 #include "profiles/ProfileStore.h"
+#include "support/ComboKeys.h"
 #include "ui/Controls.h"
-#include "ui/MenuWnd.h"
 #include "ui/ResourceManager.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSlider>
@@ -51,15 +49,7 @@ namespace {
 
 constexpr std::uint8_t kCmdWriteData = 0x06;
 constexpr std::uint8_t kCmdWriteProfileBlock = 0x09;
-constexpr std::size_t kReadMouseAllFrames = 63;
-
-std::vector<emu::LoggedRequest> Requests(const emu::EmulatedDevice& device, std::uint8_t command) {
-    std::vector<emu::LoggedRequest> out;
-    for (const auto& r : device.RequestLog())
-        if (r.frame[3] == command)
-            out.push_back(r);
-    return out;
-}
+using apptest::Requests;
 
 fs::path MouseFile(const std::string& name, const char* extension = ".config") {
     return prof::ProfileFolder(DeviceKind::Mouse) / (name + extension);
@@ -117,24 +107,10 @@ void PrepareMouseProfiles(const std::vector<std::string>& names,
 class ProfilePanel : public apptest::MainWndTest {
 protected:
     void OpenEmulated() {
-        zk::app::AppOptions options;
-        options.emulate = true;
-        zk::app::WireSubsystems(*wnd_, options);
-        subsystems_ = zk::app::Subsystems::Of(*wnd_);
-        ASSERT_NE(subsystems_, nullptr);
-        mouse_ = subsystems_->Emulator()->Mouse();
-        keyboard_ = subsystems_->Emulator()->Keyboard();
-        mousepad_ = subsystems_->Emulator()->Mousepad();
-        Open();
-        ASSERT_TRUE(
-            SpinUntil([this] { return mouse_->RequestCount() >= kReadMouseAllFrames; }, 5s));
-        ASSERT_TRUE(SpinUntil(
-            [this] {
-                auto* kb = Find<QComboBox>("kb_deng_combo_modeSelect");
-                auto* mp = Find<QComboBox>("mp_deng_combo_modeSelect");
-                return kb && kb->count() > 0 && mp && mp->count() > 0;
-            },
-            5s));
+        ASSERT_NO_FATAL_FAILURE(WireEmulated());
+        ASSERT_NO_FATAL_FAILURE(Open());
+        ASSERT_NO_FATAL_FAILURE(WaitForMouseRead(0ms, 5s));
+        ASSERT_NO_FATAL_FAILURE(WaitForLightPages());
         Spin(300ms);
         Click("ms_tab");
         list_ = Find<QListWidget>("config_list");
@@ -143,9 +119,6 @@ protected:
         boxes_.clear();
     }
 
-    template <class T = QWidget> T* Find(const char* name) {
-        return wnd_->FindControl<T>(QString::fromLatin1(name));
-    }
     void Click(const char* name) {
         auto* button = Find<QAbstractButton>(name);
         ASSERT_NE(button, nullptr) << name;
@@ -192,32 +165,16 @@ protected:
                 return r;
         return std::nullopt;
     }
-    void Screenshot(const QString& name) {
-        const QString dir = qEnvironmentVariable("ZK_SCREENSHOT_DIR");
-        if (dir.isEmpty())
-            return;
-        QDir().mkpath(dir);
-        wnd_->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
-    }
     void Language(const char* menuItem) {
-        zk::ui::MenuCmd cmd;
-        cmd.szName = QString::fromLatin1(menuItem);
-        wnd_->SendMessage(zk::ui::UIMSG_MENUCLICK, reinterpret_cast<zk::ui::WPARAM>(&cmd));
+        ChooseMenuItem(menuItem);
         Spin(50ms);
     }
-    // Steps a combo to `index` with the arrow keys, as a user does.
     void Pick(const char* combo, int index) {
         auto* c = Find<QComboBox>(combo);
         ASSERT_NE(c, nullptr) << combo;
-        ASSERT_LT(index, c->count()) << combo;
-        while (c->currentIndex() != index)
-            QTest::keyClick(c, c->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+        zktest::PickWithKeys(c, index);
     }
 
-    zk::app::Subsystems* subsystems_ = nullptr;
-    emu::EmulatedDevice* mouse_ = nullptr;
-    emu::EmulatedDevice* keyboard_ = nullptr;
-    emu::EmulatedDevice* mousepad_ = nullptr;
     QListWidget* list_ = nullptr;
 };
 

@@ -2,6 +2,8 @@
 // survive an edit and a round trip through their written form.
 #include "platform/IniText.h"
 
+#include "support/FuzzInput.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -11,10 +13,7 @@ using namespace zk::platform;
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
+using zktest::Check;
 
 } // namespace
 

@@ -15,34 +15,17 @@
 #include <string_view>
 #include <vector>
 
-#include <unistd.h>
-
 using namespace zk;
 namespace fs = std::filesystem;
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-// A home of the process's own, so that the folders read are the input's.
-const fs::path& Home() {
-    static const fs::path home = [] {
-        fs::path h = fs::temp_directory_path() / ("zk_fuzz_home_" + std::to_string(::getpid()));
-        fs::create_directories(h / ".config");
-        ::setenv("HOME", h.c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (h / ".config").c_str(), 1);
-        return h;
-    }();
-    return home;
-}
+using zktest::Check;
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const fs::path& home = Home();
+    const fs::path& home = zktest::FuzzHome("zk_fuzz_home");
     const auto parts =
         zktest::SplitParts(std::string_view(reinterpret_cast<const char*>(data), size), 3);
 

@@ -16,38 +16,13 @@
 #include <string>
 #include <string_view>
 
-#include <unistd.h>
-
 using namespace zk;
 using namespace zk::profiles;
 namespace fs = std::filesystem;
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-// A home of the process's own, so that the data folder is the input's; it is
-// removed when the process ends (the path is never destroyed before that).
-const fs::path& Home() {
-    static const fs::path* home = [] {
-        // In memory where the system has it: every profile write is synced.
-        const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm")
-                                                           : fs::temp_directory_path();
-        auto* h = new fs::path(base / ("zk_fuzz_index_" + std::to_string(::getpid())));
-        fs::create_directories(*h / ".config");
-        ::setenv("HOME", h->c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (*h / ".config").c_str(), 1);
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(Home(), ec);
-        });
-        return h;
-    }();
-    return *home;
-}
+using zktest::Check;
 
 std::string StageFolder() {
     const char* stage = std::getenv("ZK_STAGE_DIR");
@@ -58,19 +33,21 @@ std::string StageFolder() {
 // name that has a file has it in the kind's own folder.
 void CheckSelector(DeviceKind kind, const SelectorEntries& entries) {
     Check(entries.names.size() <= static_cast<std::size_t>(kMaxProfiles));
-    Check(entries.names.empty() || (entries.select >= 0 &&
-                                    entries.select < static_cast<int>(entries.names.size())));
+    Check(entries.names.empty() ||
+          (entries.select >= 0 && entries.select < static_cast<int>(entries.names.size())));
     for (const auto& name : entries.names)
         if (const auto path = ProfileFilePath(kind, name, kDeviceExtension))
             Check(path->parent_path() == ProfileFolder(kind).parent_path());
 }
 
-bool SingleLine(const std::string& text) { return text.find('\n') == std::string::npos; }
+bool SingleLine(const std::string& text) {
+    return text.find('\n') == std::string::npos;
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const fs::path documents = Home() / "Documents";
+    const fs::path documents = zktest::FuzzHome("zk_fuzz_index") / "Documents";
     std::error_code ec;
     fs::remove_all(documents, ec);
     const auto parts =
@@ -84,8 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string users(600, '\x5A');
     zktest::PutFile(mouseFolder / "profile1.config", users);
 
-    const StoreSeams seams{[](std::string_view) {}, [] { return SystemPointer{}; },
-                           StageFolder()};
+    const StoreSeams seams{[](std::string_view) {}, [] { return SystemPointer{}; }, StageFolder()};
     settings::MouseSettingsImage mouse;
     CheckSelector(DeviceKind::Mouse, MouseProfileStore(mouse, seams).InitialiseProfiles());
     const auto kept = platform::ReadWholeFile(mouseFolder / "profile1.config");

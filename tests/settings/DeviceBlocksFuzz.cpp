@@ -9,6 +9,8 @@
 #include "settings/MouseSettingsImage.h"
 #include "settings/SettingsTransfer.h"
 
+#include "support/FuzzInput.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -19,10 +21,7 @@ namespace {
 
 using namespace zk;
 
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
+using zktest::Check;
 
 struct Devices {
     Devices() {

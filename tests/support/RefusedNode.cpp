@@ -13,6 +13,24 @@ namespace fs = std::filesystem;
 
 namespace zktest {
 
+void AddSysfsHidrawNode(const fs::path& sys, const std::string& node, const std::string& parent,
+                        const std::string& hidId, const std::vector<std::uint8_t>& descriptor) {
+    const fs::path parentDir = sys / "devices" / parent;
+    const fs::path nodeDir = parentDir / "hidraw" / node;
+    fs::create_directories(nodeDir);
+    std::ofstream(parentDir / "uevent")
+        << "DRIVER=hid-generic\nHID_ID=" << hidId << "\nHID_NAME=test\n";
+    std::ofstream(parentDir / "report_descriptor", std::ios::binary)
+        .write(reinterpret_cast<const char*>(descriptor.data()),
+               static_cast<std::streamsize>(descriptor.size()));
+    std::ofstream(nodeDir / "uevent") << "MAJOR=240\nMINOR=0\nDEVNAME=" << node << "\n";
+    fs::create_directory_symlink(fs::path("..") / "..", nodeDir / "device");
+    fs::create_directories(sys / "class" / "hidraw");
+    const fs::path link = sys / "class" / "hidraw" / node;
+    fs::remove(link);
+    fs::create_directory_symlink(nodeDir, link);
+}
+
 FakeHidrawTree::FakeHidrawTree() {
     fs::create_directories(dir_.path() / "sys" / "class" / "hidraw");
     fs::create_directories(dir_.path() / "dev");
@@ -29,18 +47,7 @@ std::string FakeHidrawTree::DevRoot() const {
 void FakeHidrawTree::AddNode(const std::string& node, const std::string& parent,
                              const std::string& hidId, const std::vector<std::uint8_t>& descriptor,
                              bool refusesOpening) {
-    const fs::path sys = dir_.path() / "sys";
-    const fs::path parentDir = sys / "devices" / parent;
-    const fs::path nodeDir = parentDir / "hidraw" / node;
-    fs::create_directories(nodeDir);
-    std::ofstream(parentDir / "uevent")
-        << "DRIVER=hid-generic\nHID_ID=" << hidId << "\nHID_NAME=test\n";
-    std::ofstream(parentDir / "report_descriptor", std::ios::binary)
-        .write(reinterpret_cast<const char*>(descriptor.data()),
-               static_cast<std::streamsize>(descriptor.size()));
-    std::ofstream(nodeDir / "uevent") << "MAJOR=240\nMINOR=0\nDEVNAME=" << node << "\n";
-    fs::create_directory_symlink(fs::path("..") / "..", nodeDir / "device");
-    fs::create_directory_symlink(nodeDir, sys / "class" / "hidraw" / node);
+    AddSysfsHidrawNode(dir_.path() / "sys", node, parent, hidId, descriptor);
     const fs::path devNode = dir_.path() / "dev" / node;
     std::ofstream(devNode).put('\0');
     fs::permissions(devNode, refusesOpening ? fs::perms::none

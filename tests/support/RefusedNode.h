@@ -8,16 +8,24 @@
 #include "support/TempDir.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace zktest {
 
+// Writes node `node` ("hidraw3") of HID parent `parent` with identity `hidId`
+// ("0003:0000260D:00001138") and report descriptor `descriptor` into the sysfs
+// tree at `sys`: class/hidraw/<node> -> devices/<parent>/hidraw/<node>. A node
+// of that name listed before is replaced.
+void AddSysfsHidrawNode(const std::filesystem::path& sys, const std::string& node,
+                        const std::string& parent, const std::string& hidId,
+                        const std::vector<std::uint8_t>& descriptor);
+
 class FakeHidrawTree {
 public:
     FakeHidrawTree();
-    // Adds node `node` ("hidraw3") of HID parent `parent` with identity `hidId`
-    // ("0003:0000260D:00001138") and report descriptor `descriptor`.
+    // Adds node `node` to the sysfs tree (AddSysfsHidrawNode) and its device node.
     void AddNode(const std::string& node, const std::string& parent, const std::string& hidId,
                  const std::vector<std::uint8_t>& descriptor, bool refusesOpening);
     std::string SysRoot() const;

@@ -1,10 +1,13 @@
 #pragma once
 
 // Small helpers of the tests that drive real widgets: where a slider's handle
-// is drawn, and a picture of a window for a person to look at.
+// is drawn, a picture of a window for a person to look at, how far two
+// pictures lie apart, and work done inside a window once it opens.
 
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPixmap>
 #include <QPoint>
 #include <QScreen>
@@ -12,9 +15,36 @@
 #include <QString>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QTimer>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+
 namespace zktest {
+
+// The largest difference of a colour channel or alpha between two pictures of
+// one size (256 when the sizes differ).
+inline int LargestDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size())
+        return 256;
+    const QImage p = a.convertToFormat(QImage::Format_ARGB32);
+    const QImage q = b.convertToFormat(QImage::Format_ARGB32);
+    int largest = 0;
+    for (int y = 0; y < p.height(); ++y) {
+        for (int x = 0; x < p.width(); ++x) {
+            const QRgb u = p.pixel(x, y), v = q.pixel(x, y);
+            largest =
+                std::max({largest, std::abs(qRed(u) - qRed(v)), std::abs(qGreen(u) - qGreen(v)),
+                          std::abs(qBlue(u) - qBlue(v)), std::abs(qAlpha(u) - qAlpha(v))});
+        }
+    }
+    return largest;
+}
 
 // Centre of the slider's handle, as its style draws it.
 inline QPoint HandleCentre(QSlider* slider) {
@@ -44,6 +74,44 @@ inline void SaveWindowPicture(QWidget* window, const QString& name) {
     const QPixmap picture =
         real && window->screen() ? window->screen()->grabWindow(window->winId()) : window->grab();
     picture.save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+// The first visible top-level widget of type W.
+template <class W> W* ShownTopLevel() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<W*>(w); found && found->isVisible())
+            return found;
+    return nullptr;
+}
+
+// The first skin window of type W that is open and not closing.
+template <class W> W* OpenWindowOf() {
+    for (QWidget* w : QApplication::allWidgets())
+        if (auto* found = qobject_cast<W*>(w); found && found->IsWindow() && !found->IsClosing())
+            return found;
+    return nullptr;
+}
+
+// Runs `inside` on the window `find` gives once it gives one, polled from
+// whatever event loop runs (a modal window's own included); a failure when
+// none came within `limit`. The poll belongs to `owner`.
+template <class W>
+void WhenFound(QObject* owner, W* (*find)(), std::function<void(W&)> inside,
+               std::chrono::milliseconds limit) {
+    auto* poll = new QTimer(owner);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, find, inside, deadline] {
+        if (W* window = find()) {
+            poll->stop();
+            poll->deleteLater();
+            inside(*window);
+        } else if (std::chrono::steady_clock::now() > deadline) {
+            poll->stop();
+            poll->deleteLater();
+            ADD_FAILURE() << "the window did not open";
+        }
+    });
+    poll->start(10);
 }
 
 } // namespace zktest

@@ -1,11 +1,16 @@
 #pragma once
 
 // Helpers of the tests that run on a real X server (Xvfb, xcb platform):
-// keys typed through XTEST with xdotool, the server's Caps Lock state, and
-// waiting while the event loop runs.
+// keys typed through XTEST with xdotool, the server's Caps Lock state,
+// waiting while the event loop runs, and the staged skin their windows are
+// built from.
+
+#include "ui/ResourceManager.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QPointer>
 #include <QProcess>
 #include <QStringList>
 #include <QThread>
@@ -57,6 +62,30 @@ inline bool CapsLocked() {
     const bool locked = reply && (reply->mask & XCB_MOD_MASK_LOCK);
     std::free(reply);
     return locked;
+}
+
+// Loads the skin of the staged program (ZK_STAGE_DIR) with its texts in
+// `language` ("en", "cn"); false when its resource list cannot be read.
+inline bool LoadStagedSkin(const QString& language) {
+    const QString stage = qEnvironmentVariable("ZK_STAGE_DIR");
+    auto& rm = zk::ui::ResourceManager::GetInstance();
+    rm.SetInstancePath(stage + QStringLiteral("/"));
+    rm.SetResourcePath(stage + QStringLiteral("/skin/"));
+    if (!rm.LoadResource(QStringLiteral("res.xml")))
+        return false;
+    rm.SetLanguage(language);
+    rm.LoadLanguage(QStringLiteral("lan_%1.xml").arg(language));
+    QDir::setSearchPaths(QStringLiteral("skin"), {stage + QStringLiteral("/skin/")});
+    return true;
+}
+
+// Closes a skin window that is still open, waits until it is gone and deletes it.
+template <class W> void CloseAndDelete(QPointer<W>& window) {
+    if (window && window->IsWindow()) {
+        window->Close();
+        SpinUntilX([&window] { return !window || !window->IsWindow(); });
+    }
+    delete window;
 }
 
 } // namespace zktest

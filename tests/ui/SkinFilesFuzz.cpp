@@ -26,10 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
+using zktest::Check;
 
 // The application and a skin folder of the process's own, both kept until the
 // process ends.
