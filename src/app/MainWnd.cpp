@@ -376,9 +376,9 @@ void CMainWnd::OnWindowInit() {
         }
     }
 
-    // 10. Timers. The animation counters (10 ms) and the preview repaint
-    // (50 ms) run while the window is on screen with a device to show.
-    SetTimer(kTimerLightFlush, 100);
+    // 10. Timers. The pending-write flush (100 ms) runs while a device is
+    // connected; the animation counters (10 ms) and the preview repaint
+    // (50 ms) while the window is on screen with a device to show.
     SetTimer(kTimerKeyboardRead, 500);
     SetTimer(kTimerMousepadRead, 500);
     liveTimers_ = true;
@@ -584,7 +584,15 @@ void CMainWnd::UpdateLiveWork() {
         seams_.previewsShown(shown);
     if (!liveTimers_)
         return;
-    const bool repaint = shown && AnyDeviceConnected();
+    // Nothing is pending without a device: every 100 ms would be a wake for nothing.
+    const bool connected = AnyDeviceConnected();
+    if (connected != HasTimer(kTimerLightFlush)) {
+        if (connected)
+            SetTimer(kTimerLightFlush, 100);
+        else
+            KillTimer(kTimerLightFlush);
+    }
+    const bool repaint = shown && connected;
     if (repaint && !HasTimer(kTimerRepaint))
         OnTimer(kTimerRepaint); // the current frame at once, then every 50 ms
     else if (!repaint)

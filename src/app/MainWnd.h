@@ -155,8 +155,11 @@ public:
     void BringToFront();
     // Runs the animation and repaint timers only while they have something to
     // show: the window on screen and a device connected (the keyboard for the
-    // animation counters); call after a device came or went.
+    // animation counters), and the pending-write flush only while a device is
+    // there to take the writes; call after a device came or went.
     void UpdateLiveWork();
+    // Whether "windowinit" has reached its timers (the start-up is done).
+    bool TimersStarted() const { return liveTimers_; }
     // Whether the window is on screen (shown, not minimised, exposed).
     bool OnScreen() const;
 

@@ -197,9 +197,10 @@ TEST_F(MainWndTest, TimersFireByIdAndOneShotsStop) {
     s.readAllMouseSettings = [&](CMainWnd&) { ++mouseReads; };
     s.advanceAnimation = [&] { ++animation; };
     Open();
-    for (unsigned id : {2u, 11u, 12u})
+    for (unsigned id : {11u, 12u})
         EXPECT_TRUE(wnd_->HasTimer(id)) << id;
-    // The animation counters and the repaint wait for a device to show.
+    // The flush, the animation counters and the repaint wait for a device.
+    EXPECT_FALSE(wnd_->HasTimer(zk::app::kTimerLightFlush));
     EXPECT_FALSE(wnd_->HasTimer(zk::app::kTimerAnimation));
     EXPECT_FALSE(wnd_->HasTimer(zk::app::kTimerRepaint));
     wnd_->ShowWindow(true);
@@ -207,7 +208,7 @@ TEST_F(MainWndTest, TimersFireByIdAndOneShotsStop) {
     EXPECT_FALSE(wnd_->HasTimer(zk::app::kTimerRepaint));
     wnd_->Channel(zk::app::kChannelKeyboard).connected = 1;
     wnd_->UpdateLiveWork();
-    for (unsigned id : {3u, 10u})
+    for (unsigned id : {2u, 3u, 10u})
         EXPECT_TRUE(wnd_->HasTimer(id)) << id;
 
     ASSERT_TRUE(SpinUntil([&] { return keyboardReads > 0 && padReads > 0; }, 3s));

@@ -114,7 +114,7 @@ void MainWndTest::Open() {
     wnd_->CenterWindow();
     wnd_->ShowWindow(true);
     // The start-up ends with the timers started and the window hidden.
-    ASSERT_TRUE(SpinUntil([this] { return wnd_->HasTimer(zk::app::kTimerLightFlush); }));
+    ASSERT_TRUE(SpinUntil([this] { return wnd_->TimersStarted(); }));
 }
 
 void MainWndTest::CloseAndWait() {
