@@ -17,6 +17,7 @@
 #include "ui/Controls.h"
 #include "ui/DialogBuilder.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAbstractItemView>
 #include <QBoxLayout>
 #include <QCursor>
@@ -377,11 +378,15 @@ void CMainWnd::OnWindowInit() {
     }
 
     // 10. Timers. The pending-write flush (100 ms) runs while a device is
-    // connected; the animation counters (10 ms) and the preview repaint
-    // (50 ms) while the window is on screen with a device to show.
+    // connected and a write is pending (looked at whenever the event loop
+    // is about to wait); the animation counters (10 ms) and the preview
+    // repaint (50 ms) while the window is on screen with a device to show.
     SetTimer(kTimerKeyboardRead, 500);
     SetTimer(kTimerMousepadRead, 500);
     liveTimers_ = true;
+    if (seams_.writesPending)
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                [this] { UpdateFlushTimer(); });
     UpdateLiveWork();
 
     // 11. Language.
@@ -584,20 +589,26 @@ void CMainWnd::UpdateLiveWork() {
         seams_.previewsShown(shown);
     if (!liveTimers_)
         return;
-    // Nothing is pending without a device: every 100 ms would be a wake for nothing.
     const bool connected = AnyDeviceConnected();
-    if (connected != HasTimer(kTimerLightFlush)) {
-        if (connected)
-            SetTimer(kTimerLightFlush, 100);
-        else
-            KillTimer(kTimerLightFlush);
-    }
+    UpdateFlushTimer();
     const bool repaint = shown && connected;
     if (repaint && !HasTimer(kTimerRepaint))
         OnTimer(kTimerRepaint); // the current frame at once, then every 50 ms
     else if (!repaint)
         KillTimer(kTimerRepaint);
     UpdateAnimationTimer();
+}
+
+void CMainWnd::UpdateFlushTimer() {
+    // Without a device, or with nothing pending, every 100 ms would be a wake for nothing.
+    const bool flush =
+        liveTimers_ && AnyDeviceConnected() && (!seams_.writesPending || seams_.writesPending());
+    if (flush == HasTimer(kTimerLightFlush))
+        return;
+    if (flush)
+        SetTimer(kTimerLightFlush, 100);
+    else
+        KillTimer(kTimerLightFlush);
 }
 
 void CMainWnd::UpdateAnimationTimer() {

@@ -70,6 +70,8 @@ struct MainWndSeams {
     std::function<bool(ui::TNotifyUI&)> routeToPage;
     // Timer 2: the pending writes of the three kinds.
     WindowFn flushPendingWrites;
+    // When set: whether a write is pending; timer 2 runs only then.
+    std::function<bool()> writesPending;
     // Timer 3: advance the light animation counters.
     std::function<void()> advanceAnimation;
     // Timer 10, when set: shows the light previews' frame instead of redrawing
@@ -198,6 +200,7 @@ private:
     bool HandleCaptionClick(ui::TNotifyUI& msg);
     void ShowContextPanel(ui::TNotifyUI& msg);
     void OnTimer(unsigned id);
+    void UpdateFlushTimer();
     void UpdateAnimationTimer();
     void OnActivation();
     void OnTray(ui::LPARAM mouseMessage);

@@ -281,6 +281,10 @@ void Subsystems::InstallSeams() {
 
     // Timers.
     seams.flushPendingWrites = [this](CMainWnd&) { FlushPendingWrites(); };
+    seams.writesPending = [this] {
+        return mouse_.image.pending.load() || keyboard_.image.pending.load() ||
+               mousepad_.image.pending.load();
+    };
     seams.advanceAnimation = [this] { counters_.Tick(); };
     seams.previewsShown = [this](bool) {
         UpdatePicturesShown();

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -414,11 +416,79 @@ bool HidrawConnection::GetReportDescriptor(std::vector<uint8_t>& descriptor) {
 
 // ---------------------------------------------------------------------------------------------
 
-HidrawBackend::HidrawBackend() : lister_(ListHidrawNodesUdev), lookup_(FindHidrawNodeUdev) {}
+namespace {
 
-HidrawBackend::HidrawBackend(HidrawNodeLister lister) : lister_(std::move(lister)) {}
+// A kept listing or presence answer is used only this long.
+bool Fresh(std::chrono::steady_clock::time_point since) {
+    return std::chrono::steady_clock::now() - since < kHidrawListingMaxAge;
+}
+
+} // namespace
+
+// Counts the changes of hidraw nodes in a device folder: node files created, removed, renamed or
+// given other rights (udev sets the rights after the kernel made the node).
+class HidrawBackend::NodeWatch {
+public:
+    explicit NodeWatch(const std::string& devRoot)
+        : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        if (fd_ && ::inotify_add_watch(fd_.Get(), devRoot.c_str(),
+                                       IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_FROM |
+                                           IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF) < 0)
+            fd_.Reset();
+    }
+
+    // One more than the number of changes so far, after reading the waiting events; 0 once the
+    // folder cannot be watched (never could, or the watch ended).
+    std::uint64_t Generation() {
+        std::lock_guard lock(mutex_);
+        alignas(inotify_event) char buffer[4096];
+        while (fd_) {
+            const ssize_t n =
+                RetryOnEintr([&] { return ::read(fd_.Get(), buffer, sizeof buffer); });
+            if (n <= 0) {
+                if (n < 0 && errno != EAGAIN)
+                    fd_.Reset();
+                break;
+            }
+            for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT))
+                    fd_.Reset(); // the folder itself went: watch no more
+                else if ((event->mask & IN_Q_OVERFLOW) ||
+                         (event->len > 0 && std::strncmp(event->name, "hidraw", 6) == 0))
+                    ++generation_;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return fd_ ? generation_ : 0;
+    }
+
+private:
+    std::mutex mutex_;
+    UniqueFd fd_;
+    std::uint64_t generation_ = 1;
+};
+
+HidrawBackend::HidrawBackend()
+    : lister_(ListHidrawNodesUdev), lookup_(FindHidrawNodeUdev),
+      watch_(std::make_unique<NodeWatch>("/dev")) {}
+
+HidrawBackend::HidrawBackend(HidrawNodeLister lister, const std::string& watchedDevRoot)
+    : lister_(std::move(lister)),
+      watch_(watchedDevRoot.empty() ? nullptr : std::make_unique<NodeWatch>(watchedDevRoot)) {}
+
+HidrawBackend::~HidrawBackend() = default;
 
 bool HidrawBackend::Enumerate(std::vector<HidInterfaceInfo>& interfaces) {
+    std::lock_guard listing(listingMutex_);
+    // Read before listing: a node that changes while the listing runs makes the next call list.
+    const std::uint64_t generation = watch_ ? watch_->Generation() : 0;
+    if (keptListing_ && generation != 0 && generation == keptListingGeneration_ &&
+        Fresh(keptListingTime_)) {
+        interfaces = *keptListing_;
+        return true;
+    }
+    keptListing_.reset();
     interfaces.clear();
     std::vector<HidrawNode> nodes;
     if (!lister_ || !lister_(nodes))
@@ -448,6 +518,11 @@ bool HidrawBackend::Enumerate(std::vector<HidInterfaceInfo>& interfaces) {
     }
     std::lock_guard lock(mutex_);
     knownParent_ = std::move(parents);
+    if (generation != 0) {
+        keptListing_ = interfaces;
+        keptListingGeneration_ = generation;
+        keptListingTime_ = std::chrono::steady_clock::now();
+    }
     return true;
 }
 
@@ -500,13 +575,26 @@ bool HidrawBackend::IsPresent(const std::string& path) {
     int collection = 0;
     if (!SplitHidrawPath(path, devnode, collection))
         return false;
+    const std::uint64_t generation = watch_ ? watch_->Generation() : 0;
+    if (generation != 0) {
+        std::lock_guard lock(mutex_);
+        const auto kept = keptPresence_.find(devnode);
+        if (kept != keptPresence_.end() && kept->second.generation == generation &&
+            Fresh(kept->second.time))
+            return true;
+    }
     HidrawNode node;
     if (!FindNode(devnode, node))
         return false;
     std::lock_guard lock(mutex_);
     const auto it = knownParent_.find(devnode);
     // A node number reused by another device (unplugged and replugged) has a new HID parent.
-    return it == knownParent_.end() || it->second == node.hidSyspath;
+    const bool present = it == knownParent_.end() || it->second == node.hidSyspath;
+    if (present && generation != 0)
+        keptPresence_[devnode] = {generation, std::chrono::steady_clock::now()};
+    else
+        keptPresence_.erase(devnode);
+    return present;
 }
 
 } // namespace zk::device

@@ -7,13 +7,20 @@
 // collection shows both identities. Nodes are found with libudev; identity comes from the HID
 // parent's HID_ID property and the descriptor from its report_descriptor file in sysfs, so
 // enumeration needs no access rights to the nodes.
+//
+// Detection lists the interfaces every second and tests a connected device's presence up to ten
+// times a second. Where the device folder can be watched (inotify), a listing and a presence
+// answer are kept until a hidraw node appears, goes or changes its rights there, or for at most
+// kHidrawListingMaxAge, so that an idle scan reads no file.
 
 #include "device/HidBackend.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,10 +89,16 @@ private:
     std::vector<uint8_t> descriptor_;
 };
 
+// How long a kept listing or presence answer stands without any change seen in the device folder
+// (a folder whose nodes come and go without inotify events, as a bind mount can).
+inline constexpr std::chrono::seconds kHidrawListingMaxAge{5};
+
 class HidrawBackend : public IHidBackend {
 public:
-    HidrawBackend();
-    explicit HidrawBackend(HidrawNodeLister lister);
+    HidrawBackend(); // libudev, watching /dev
+    // `watchedDevRoot`: the folder whose hidraw nodes the lister lists; empty: nothing is kept.
+    explicit HidrawBackend(HidrawNodeLister lister, const std::string& watchedDevRoot = {});
+    ~HidrawBackend() override;
 
     bool Enumerate(std::vector<HidInterfaceInfo>& interfaces) override;
     std::unique_ptr<IHidConnection> Open(const std::string& path,
@@ -95,12 +108,23 @@ public:
     bool IsPresent(const std::string& path) override;
 
 private:
+    class NodeWatch;
+    struct KeptPresence {
+        std::uint64_t generation;
+        std::chrono::steady_clock::time_point time;
+    };
     bool FindNode(const std::string& devnode, HidrawNode& node);
 
     HidrawNodeLister lister_;
     std::function<bool(const std::string&, HidrawNode&)> lookup_; // empty: search the listing
+    std::unique_ptr<NodeWatch> watch_;                            // null: nothing is kept
+    std::mutex listingMutex_; // one listing at a time; guards the kept listing
+    std::optional<std::vector<HidInterfaceInfo>> keptListing_;
+    std::uint64_t keptListingGeneration_ = 0;
+    std::chrono::steady_clock::time_point keptListingTime_;
     std::mutex mutex_;
-    std::map<std::string, std::string> knownParent_; // devnode -> HID parent seen last
+    std::map<std::string, std::string> knownParent_;   // devnode -> HID parent seen last
+    std::map<std::string, KeptPresence> keptPresence_; // devnode -> when last found present
 };
 
 } // namespace zk::device

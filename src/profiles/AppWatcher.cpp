@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace zk::profiles {
 
 namespace {
@@ -70,14 +72,71 @@ CycleResult FollowForeground(const WatcherEntry& watcher, ProfileIndex index,
     return CycleResult::Followed;
 }
 
+namespace {
+
+// What tells one version of a file from another: every write replaces the
+// file, so a new version is a new inode.
+struct FileVersion {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+
+    static FileVersion Of(const std::filesystem::path& path) {
+        FileVersion v;
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            return v;
+        v.exists = true;
+        v.device = st.st_dev;
+        v.inode = st.st_ino;
+        v.size = st.st_size;
+        v.modified = st.st_mtim;
+        return v;
+    }
+    bool operator==(const FileVersion& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+    }
+};
+
+bool AnyLinked(const ProfileIndex& index, ProfileKind kind) {
+    const std::string_view section = SectionsOf(index.Kind(), kind).linked;
+    const std::vector<std::string> keys = index.File().Keys(section);
+    return std::any_of(keys.begin(), keys.end(), [&](const std::string& key) {
+        return index.File().ReadInt(section, key) == 1;
+    });
+}
+
+} // namespace
+
 void RunWatcher(const WatcherEntry& watcher, const WatcherEnvironment& env) {
-    const ProfileIndex index(watcher.device);
+    RunWatcher(watcher, ProfileIndex(watcher.device), env);
+}
+
+void RunWatcher(const WatcherEntry& watcher, const ProfileIndex& index,
+                const WatcherEnvironment& env) {
+    // The index file as it was when a cycle found no profile linked and so
+    // selected the user's choice: while the file stays so, a cycle could
+    // change nothing, and none runs (no look at the foreground program, no
+    // call on the main thread).
+    bool idle = false;
+    FileVersion idleVersion;
     while (!env.wait(kWatcherStopPoll)) {
+        const FileVersion version = FileVersion::Of(index.File().Path());
+        if (idle && idleVersion == version) {
+            if (env.wait(kWatcherSettle) || env.wait(kWatcherPeriod))
+                break;
+            continue;
+        }
+        idle = false;
+        const bool anyLinked = AnyLinked(index, watcher.kind);
         const std::optional<std::string> foreground =
             env.foreground ? env.foreground() : std::nullopt;
         const std::string path = foreground.value_or(std::string());
         const std::optional<CycleResult> result =
-            env.onMainThread([&watcher, index, path](WatchedSelectors& selectors) {
+            env.onMainThread([&watcher, &index, path](WatchedSelectors& selectors) {
                 return FollowForeground(watcher, index, selectors, path);
             });
         if (!result)
@@ -88,6 +147,10 @@ void RunWatcher(const WatcherEntry& watcher, const WatcherEnvironment& env) {
             if (env.wait(kWatcherSettle))
                 break;
             continue;
+        }
+        if (!anyLinked) {
+            idle = true;
+            idleVersion = version;
         }
         if (!foreground && env.log)
             env.log(kDebugForegroundUnknown);

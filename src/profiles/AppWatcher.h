@@ -4,8 +4,7 @@
 // linkable selector, look at the foreground program about every two seconds:
 // while a linked program is in front its profile is selected (and so
 // applied), otherwise the profile the user chose; the index file keeps the
-// user's choice. Nothing is kept between cycles: every cycle reads the index
-// file again.
+// user's choice. Every cycle reads the index file again.
 //
 // A cycle's selection and the write-back of the user's choice run together
 // on the main thread, where the user's own choices are made too, so a choice
@@ -88,7 +87,12 @@ struct WatcherEnvironment {
 };
 
 // The body of a watcher thread: cycles until the stop event is set (then
-// writes its exit text) or until its selector is gone (silently).
+// writes its exit text) or until its selector is gone (silently). While no
+// profile of its kind is linked and the user's choice is selected, cycles
+// that could change nothing are left out until the index file changes.
 void RunWatcher(const WatcherEntry& watcher, const WatcherEnvironment& env);
+// The same on the given index file.
+void RunWatcher(const WatcherEntry& watcher, const ProfileIndex& index,
+                const WatcherEnvironment& env);
 
 } // namespace zk::profiles

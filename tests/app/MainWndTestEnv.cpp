@@ -11,6 +11,7 @@
 #include "ui/ResourceManager.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QThread>
@@ -32,7 +33,10 @@ bool SpinUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
         if (std::chrono::steady_clock::now() > end)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
+        // Then wait for events (at most 2 ms) as the program's loop does, so
+        // that what the window does when its loop is about to wait runs too.
+        QTimer::singleShot(2, qApp, [] {});
+        QAbstractEventDispatcher::instance()->processEvents(QEventLoop::WaitForMoreEvents);
     }
     return true;
 }

@@ -298,6 +298,8 @@ TEST_F(WiringTest, DpiSliderChangeReachesTheMouseThroughTheFlush) {
     emu::EmulatedDevice& mouse = *bus_->Mouse();
     auto* slider = wnd_->FindControl<QSlider>(QStringLiteral("DPI_slider_3"));
     ASSERT_NE(slider, nullptr);
+    // Timer 2 sleeps while nothing is pending.
+    ASSERT_TRUE(SpinUntil([this] { return !wnd_->HasTimer(zk::app::kTimerLightFlush); }, 1s));
     mouse.ClearRequestLog();
 
     const int level =
@@ -317,6 +319,15 @@ TEST_F(WiringTest, DpiSliderChangeReachesTheMouseThroughTheFlush) {
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log.front().frame[3], kCmdWriteData);
     EXPECT_EQ(log.front().frame[8 + 17], level);
+    EXPECT_FALSE(wnd_->HasTimer(zk::app::kTimerLightFlush));
+
+    // A change marked pending outside a notification (a profile applied by a
+    // watcher, say) wakes timer 2, which writes it.
+    mouse.ClearRequestLog();
+    subsystems_->MouseImage().SetRecordByte(17, static_cast<uint8_t>(level + 1));
+    ASSERT_TRUE(SpinUntil([&] { return mouse.RequestCount() >= 1; }, 1s));
+    EXPECT_EQ(mouse.RequestLog().front().frame[8 + 17], level + 1);
+    EXPECT_TRUE(SpinUntil([this] { return !wnd_->HasTimer(zk::app::kTimerLightFlush); }, 1s));
 }
 
 TEST_F(WiringTest, KeyboardModelOfTheCommandLineReachesTheKeyboardImage) {

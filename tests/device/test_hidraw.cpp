@@ -114,6 +114,46 @@ TEST(HidrawEnumeration, PresenceFollowsThePluggedInDevice) {
     EXPECT_TRUE(backend.IsPresent("/dev/hidraw1"));
 }
 
+// Scans of an unchanged device folder reuse the last listing; a node that comes, goes or gets
+// other rights there is seen by the next scan, and by the presence test at once.
+TEST(HidrawEnumeration, KeptListingFollowsTheDeviceFolder) {
+    zktest::FakeHidrawTree tree;
+    int listings = 0;
+    HidrawBackend backend(
+        [&, lister = SysfsHidrawLister(tree.SysRoot(), tree.DevRoot())](auto& nodes) {
+            ++listings;
+            return lister(nodes);
+        },
+        tree.DevRoot());
+    std::vector<HidInterfaceInfo> list;
+    ASSERT_TRUE(backend.Enumerate(list));
+    ASSERT_TRUE(backend.Enumerate(list));
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(listings, 1);
+
+    tree.AddNode("hidraw1", "0003:260D:1138.0002", "0003:0000260D:00001138", kConfig, false);
+    ASSERT_TRUE(backend.Enumerate(list));
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(listings, 2);
+    const std::string node = tree.DevNode("hidraw1");
+    EXPECT_TRUE(backend.IsPresent(node));
+    const int afterPresence = listings;
+    EXPECT_TRUE(backend.IsPresent(node));
+    ASSERT_TRUE(backend.Enumerate(list));
+    EXPECT_EQ(listings, afterPresence);
+
+    fs::permissions(node, fs::perms::owner_read); // udev applying its rule
+    ASSERT_TRUE(backend.Enumerate(list));
+    EXPECT_EQ(listings, afterPresence + 1);
+
+    // Unplugged: the node goes from the folder and from sysfs.
+    fs::remove(node);
+    fs::remove(fs::path(tree.SysRoot()) / "class" / "hidraw" / "hidraw1");
+    EXPECT_FALSE(backend.IsPresent(node));
+    ASSERT_TRUE(backend.Enumerate(list));
+    EXPECT_TRUE(list.empty());
+}
+
 TEST(HidrawEnumeration, MissingTreeFailsAndUnopenableNodesGiveNothing) {
     zktest::TempDir empty;
     HidrawBackend backend(SysfsHidrawLister((empty.path() / "nothing").string(), "/dev"));

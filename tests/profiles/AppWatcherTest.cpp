@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
@@ -20,15 +22,17 @@ using namespace zk::profiles;
 namespace {
 
 // Selectors that record the selections asked of them; selecting an entry
-// remembers it in the index file, as applying a profile does.
+// other than the selected one remembers it in the index file, as applying a
+// profile does.
 class RecordedSelectors final : public WatchedSelectors {
 public:
     RecordedSelectors(std::optional<int> count, ProfileIndex index)
         : count_(count), index_(std::move(index)) {}
     std::optional<int> Count(std::string_view) override { return count_; }
     void Select(std::string_view, int index) override {
+        const bool applies = selected.empty() || selected.back() != index;
         selected.push_back(index);
-        if (count_ && index < *count_)
+        if (applies && count_ && index < *count_)
             index_.SetSelected(ProfileKind::Device, index);
     }
     std::vector<int> selected;
@@ -112,6 +116,49 @@ TEST(AppWatcher, CycleSelectsTheLinkOrTheStoredChoiceAndKeepsTheChoice) {
         EXPECT_EQ(zk::platform::ReadWholeFile(path).value_or(""),
                   c.after.empty() ? c.ini : c.after);
     }
+}
+
+// A watcher whose kind has no linked profile does no cycle (no look at the
+// foreground program, no call on the main thread) until the index file
+// changes; once a profile is linked it cycles every time again, and after the
+// link is removed one more cycle brings the user's choice back.
+TEST(AppWatcher, CyclesOnlyWhileAProfileIsLinked) {
+    zktest::TempDir dir;
+    const auto path = dir / "kbProfile.ini";
+    ASSERT_TRUE(zk::platform::WriteFileAtomically(path, "[PROFILEDEVICESELECT]\nselect=2\n"));
+    ProfileIndex index(DeviceKind::Keyboard, path);
+    RecordedSelectors selectors(4, index);
+
+    // Each entry: what happens before that cycle; the run stops after the last.
+    const std::vector<std::function<void()>> beforeCycle = {
+        [] {}, [] {},
+        [] {}, [&] { ASSERT_TRUE(WriteLink(index, ProfileKind::Device, 1, "/usr/bin/game")); },
+        [] {}, [&] { ASSERT_TRUE(RemoveLink(index, ProfileKind::Device, 1)); },
+        [] {}, [] {},
+    };
+    std::vector<int> asked; // the cycles that looked at the foreground program
+    int cycle = -1;
+    WatcherEnvironment env;
+    env.foreground = [&] {
+        asked.push_back(cycle);
+        return std::optional<std::string>("/usr/bin/game");
+    };
+    env.onMainThread = [&](auto run) { return std::optional<CycleResult>(run(selectors)); };
+    env.wait = [&](std::chrono::milliseconds wait) {
+        if (wait != kWatcherStopPoll)
+            return false;
+        if (++cycle == static_cast<int>(beforeCycle.size()))
+            return true;
+        beforeCycle[static_cast<std::size_t>(cycle)]();
+        return false;
+    };
+    RunWatcher(KeyboardDeviceWatcher(), index, env);
+
+    // A cycle whose selection applied a profile changed the file: the next
+    // one runs too, and finds nothing to do.
+    EXPECT_EQ(asked, (std::vector<int>{0, 1, 3, 4, 5, 6}));
+    EXPECT_EQ(selectors.selected, (std::vector<int>{2, 2, 1, 1, 2, 2}));
+    EXPECT_EQ(index.Selected(ProfileKind::Device), 2);
 }
 
 // Removing a keyboard device link leaves "PROCESS", which a key link may use.
