@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Starts a headless weston and runs the program in it as a native Wayland
 # client: `zk412v --emulate` must come up and stay up, and the Wayland smoke
-# test drives the DPI page through the real widgets.
+# test drives the DPI page through the real widgets. Then a weston inside an
+# Xvfb, whose pointer xdotool drives, shows the window being moved by its
+# caption and resized by its edges.
 #   scripts/wayland-smoke.sh [build folder]     (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,7 +15,11 @@ SOCKET=zk412v-smoke
 weston --backend=headless-backend.so --socket="$SOCKET" --idle-time=0 \
   >"$RUNTIME/weston.log" 2>&1 &
 WESTON=$!
-cleanup() { kill "$WESTON" 2>/dev/null || true; wait "$WESTON" 2>/dev/null || true; rm -rf "$RUNTIME"; }
+NESTED=""
+cleanup() {
+  for pid in $NESTED "$WESTON"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  rm -rf "$RUNTIME"
+}
 trap cleanup EXIT
 for _ in $(seq 1 100); do
   [ -S "$RUNTIME/$SOCKET" ] && break
@@ -43,3 +49,32 @@ grep -q "windowinit" "$RUNTIME/program.log" || { cat "$RUNTIME/program.log" >&2;
 echo "zk412v --emulate ran under weston"
 
 "$BUILD/tests/app/test_wayland"
+
+# The frameless window moved by its caption and resized by its edges with a
+# real pointer: a second weston shows its output in an X window of an Xvfb,
+# takes its input from the X pointer, and xdotool drives that pointer.
+Xvfb -displayfd 3 -screen 0 1400x1000x24 -nolisten tcp 3>"$RUNTIME/xdisplay" \
+  >"$RUNTIME/xvfb.log" 2>&1 &
+NESTED="$!"
+for _ in $(seq 1 100); do
+  [ -s "$RUNTIME/xdisplay" ] && break
+  sleep 0.1
+done
+XDISPLAY=":$(tr -d '[:space:]' <"$RUNTIME/xdisplay")"
+DISPLAY="$XDISPLAY" weston --backend=x11-backend.so --use-pixman --width=1300 --height=900 \
+  --socket=zk412v-nested --idle-time=0 >"$RUNTIME/weston-x11.log" 2>&1 &
+NESTED="$! $NESTED"
+for _ in $(seq 1 100); do
+  [ -S "$RUNTIME/zk412v-nested" ] && break
+  sleep 0.1
+done
+if [ ! -S "$RUNTIME/zk412v-nested" ]; then
+  echo "weston did not start inside Xvfb $XDISPLAY:" >&2
+  cat "$RUNTIME/xvfb.log" "$RUNTIME/weston-x11.log" >&2
+  exit 1
+fi
+# weston follows the X pointer from when it enters weston's window; Xvfb
+# starts with the pointer already inside it.
+DISPLAY="$XDISPLAY" xdotool mousemove 1399 999 sleep 0.2 mousemove 650 450
+WAYLAND_DISPLAY=zk412v-nested ZK_POINTER_X="$XDISPLAY" \
+  "$BUILD/tests/app/test_window_size" --gtest_filter='RealDesktop.*'

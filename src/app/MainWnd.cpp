@@ -413,7 +413,9 @@ void CMainWnd::Notify(ui::TNotifyUI& msg) {
 
     if (msg.Is(ui::DUI_MSGTYPE_WINDOWINIT)) {
         OnWindowInit();
-    } else if (msg.Is(ui::DUI_MSGTYPE_WINDOWSIZE) || msg.Is(ui::DUI_MSGTYPE_SHOWACTIVEX)) {
+    } else if (msg.Is(ui::DUI_MSGTYPE_WINDOWSIZE)) {
+        help_.Handle(msg); // the open help panel follows its button
+    } else if (msg.Is(ui::DUI_MSGTYPE_SHOWACTIVEX)) {
         // nothing
     } else if (msg.Is(ui::DUI_MSGTYPE_CLICK)) {
         if (HandleCaptionClick(msg))

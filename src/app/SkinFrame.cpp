@@ -131,6 +131,12 @@ CSkinFrame* CSkinFrame::Open(ui::WindowImplBase* owner, QWidget* skinButton) {
     }
     chooser->setWindowFlags(chooser->windowFlags() | Qt::WindowStaysOnTopHint |
                             Qt::WindowDoesNotAcceptFocus);
+    // A Wayland client cannot place a top-level window, and the compositor
+    // would put the chooser anywhere. As a tooltip-type window of its owner it
+    // becomes a popup surface, placed where it is asked relative to the owner.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        chooser->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint |
+                                Qt::WindowDoesNotAcceptFocus);
     chooser->owner_ = owner;
     chooser->anchor_ = skinButton;
 

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include "ui/DialogBuilder.h"
+#include "ui/EdgeResizer.h"
 #include "ui/Log.h"
 #include "ui/NotifyHub.h"
 
@@ -116,6 +117,9 @@ bool WindowImplBase::Create(QWidget* parent, const QString& name, WindowStyle st
     setWindowTitle(name);
     if (!rect.isEmpty())
         setGeometry(rect);
+    // Frameless top-level windows whose size may change get resize grips.
+    if (style != WindowStyle::Child)
+        EdgeResizer::Of(this);
 
     if (!hub_)
         hub_ = new NotifyHub(this);

@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace zk::app {
 
 HelpPanel::HelpPanel(QWidget* window) : window_(window) {
@@ -44,7 +46,16 @@ QRect HelpPanel::PanelRect() const {
     return QRect(topLeft, panel->size());
 }
 
+QRect HelpPanel::BesideButton(const QRect& rect) const {
+    return rect.translated(window_ ? std::max(0, window_->width() - kLayoutWidth) : 0, 0);
+}
+
 bool HelpPanel::Handle(const ui::TNotifyUI& msg) {
+    if (msg.Is(ui::DUI_MSGTYPE_WINDOWSIZE)) {
+        if (QWidget* panel = Panel(); panel && panel->isVisible() && !collapsed_)
+            Place(BesideButton(OpenRect()));
+        return false;
+    }
     if (msg.Is(ui::DUI_MSGTYPE_SETFOCUS, QStringLiteral("mouse_map"))) {
         if (QWidget* panel = Panel(); panel && panel->isVisible())
             panel->setVisible(false);
@@ -59,10 +70,10 @@ bool HelpPanel::Handle(const ui::TNotifyUI& msg) {
         if (QWidget* panel = Panel())
             panel->setVisible(true);
         if (collapsed_) {
-            Place(OpenRect());
+            Place(BesideButton(OpenRect()));
             collapsed_ = false;
         } else {
-            Place(CollapsedRect());
+            Place(BesideButton(CollapsedRect()));
             collapsed_ = true;
         }
         return true;

@@ -20,7 +20,10 @@ namespace zk::app {
 
 class HelpPanel {
 public:
-    // Rectangles of the open and the collapsed panel.
+    // Rectangles of the open and the collapsed panel, for the window at its
+    // layout's width. A wider window keeps the help button at the same
+    // distance from its right edge, and the panel with it.
+    static constexpr int kLayoutWidth = 960;
     static QRect OpenRect() { return QRect(QPoint(800, 20), QPoint(950, 104)); } // 800,20,951,105
     static QRect CollapsedRect() { return QRect(800, 20, 0, 0); }                // 800,20,800,20
     static QRect HiddenRect() { return QRect(0, 0, 0, 0); }                      // 0,0,0,0
@@ -34,7 +37,8 @@ public:
     void SetOpenUrl(OpenUrlFn fn) { openUrl_ = std::move(fn); }
     void SetStartProgram(StartFn fn) { start_ = std::move(fn); }
 
-    // True when the notification was the panel's.
+    // True when the notification was the panel's. A "windowsize" keeps the
+    // open panel under the help button and is left to others.
     bool Handle(const ui::TNotifyUI& msg);
 
     bool IsCollapsed() const { return collapsed_; }
@@ -43,6 +47,8 @@ public:
 
 private:
     void Place(const QRect& rect);
+    // `rect` moved with the help button of a window wider than its layout.
+    QRect BesideButton(const QRect& rect) const;
     QWidget* Panel() const;
 
     QWidget* window_;
