@@ -5,11 +5,14 @@
 #include "ui/ResourceManager.h"
 #include "ui/WindowImplBase.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLayout>
+#include <QScrollArea>
 #include <QUiLoader>
 #include <QWidget>
 
@@ -24,30 +27,87 @@ namespace {
 thread_local std::vector<WindowImplBase*> tBuilding;
 thread_local int tDepth = 0;
 constexpr int kMaxDepth = 16;
+// The widget that the control being made by a callback will be placed in: a
+// sub-layout that the callback builds for it is built there at once (see Home).
+thread_local QWidget* tControlParent = nullptr;
+
+// Where a widget made for `parent` ends up. Qt's form loader makes the pages of
+// a stacked widget parentless and moves each in once it is complete, and moves
+// the contents of a scroll area into its viewport: a tree moved there is styled
+// again widget by widget, and each combo box in it makes its popup list at
+// once instead of when the list first opens. Widgets are put in place while
+// they are still empty instead.
+QWidget* Home(QWidget* parent) {
+    if (auto* area = qobject_cast<QScrollArea*>(parent))
+        return area->viewport();
+    return parent;
+}
+
+// The combo box of the layouts: its popup list is made when it first opens.
+// Qt's combo box makes its popup (a list view with its scroll bars and
+// scrollers) as soon as its font or style changes, which the style sheet does
+// to every combo box when it is first styled, and the style sheet then keeps
+// some 140 KB of style data for each popup, opened or not. Until the popup
+// exists and while no size was asked of the box, those changes need nothing
+// done by the box: the popup is made in the box's font and style when it opens.
+// An editable box takes them as usual.
+class LazyPopupComboBox final : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    QSize sizeHint() const override {
+        sized_ = true;
+        return QComboBox::sizeHint();
+    }
+    QSize minimumSizeHint() const override {
+        sized_ = true;
+        return QComboBox::minimumSizeHint();
+    }
+
+protected:
+    void changeEvent(QEvent* e) override {
+        const QEvent::Type type = e->type();
+        if ((type == QEvent::StyleChange || type == QEvent::FontChange) && !sized_ &&
+            !isEditable() && !findChild<QAbstractItemView*>()) {
+            QWidget::changeEvent(e);
+            return;
+        }
+        QComboBox::changeEvent(e);
+    }
+
+private:
+    mutable bool sized_ = false;
+};
 
 class Loader : public QUiLoader {
 public:
     explicit Loader(WindowImplBase* callback) : callback_(callback) { clearPluginPaths(); }
 
     QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
+        QWidget* const home = Home(parent);
         QWidget* w = nullptr;
         if (callback_) {
+            QWidget* const outer = tControlParent;
+            tControlParent = home;
             w = callback_->CreateControl(className);
-            if (w) {
-                if (w->parentWidget() != parent)
-                    w->setParent(parent);
-                w->setObjectName(name);
-                return w;
-            }
+            tControlParent = outer;
         }
-        w = ControlFactory::CreateControl(className, parent);
+        if (!w)
+            w = ControlFactory::CreateControl(className, home);
         if (w) {
-            if (w->parentWidget() != parent)
-                w->setParent(parent);
+            if (w->parentWidget() != home)
+                w->setParent(home);
             w->setObjectName(name);
             return w;
         }
-        return QUiLoader::createWidget(className, parent, name);
+        if (className == QLatin1String("QComboBox")) {
+            w = new LazyPopupComboBox(home);
+            w->setObjectName(name);
+            return w;
+        }
+        w = QUiLoader::createWidget(className, parent, name);
+        if (w && home && w->parentWidget() != home)
+            w->setParent(home); // still empty: see Home
+        return w;
     }
 
     // A layout class Qt does not know stands in as a box layout, since the
@@ -92,6 +152,9 @@ QWidget* DialogBuilder::Create(const QString& nameOrFile, WindowImplBase* callba
     Loader loader(cb);
     QCoreApplication::setLibraryPaths(pluginFolders);
     loader.setWorkingDirectory(QFileInfo(path).absoluteDir());
+    if (!parent)
+        parent = tControlParent;
+    tControlParent = nullptr; // the layout's own controls say where they go
     ++tDepth;
     if (callback)
         tBuilding.push_back(callback);

@@ -109,6 +109,14 @@ void NotifyHub::AddProxy(QObject* part, QWidget* control) {
     });
 }
 
+void NotifyHub::WatchPopup(QWidget* popup, QWidget* combo) {
+    if (popups_.contains(popup))
+        return;
+    popups_.insert(popup, combo);
+    popup->installEventFilter(this);
+    connect(popup, &QObject::destroyed, this, [this, popup] { popups_.remove(popup); });
+}
+
 void NotifyHub::MarkUser(QWidget* control) {
     userActive_.insert(control);
     if (!clearQueued_) {
@@ -193,8 +201,12 @@ void NotifyHub::WireSlider(QWidget* w) {
 void NotifyHub::WireCombo(QWidget* w) {
     auto* c = static_cast<QComboBox*>(w);
     c->setProperty(kPrevIndex, c->currentIndex());
-    AddProxy(c->view(), c);
-    AddProxy(c->view()->viewport(), c);
+    // The popup list is made when it first opens (a combo asked for its view
+    // makes it at once, with some ten widgets that each page would keep); its
+    // parts are connected when it shows.
+    for (QObject* child : c->children())
+        if (auto* part = qobject_cast<QWidget*>(child); part && part->isWindow())
+            WatchPopup(part, c);
     connect(c, &QComboBox::currentIndexChanged, this, [this, c](int index) {
         const int prev = c->property(kPrevIndex).toInt();
         c->setProperty(kPrevIndex, index);
@@ -272,6 +284,20 @@ void NotifyHub::WireEdit(QWidget* w) {
 bool NotifyHub::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
 
+    // A combo's popup connects its list once it shows, before any input reaches it.
+    if (auto it = popups_.constFind(watched); it != popups_.cend()) {
+        if (type == QEvent::Show) {
+            auto* combo = qobject_cast<QComboBox*>(it.value());
+            popups_.erase(it);
+            watched->removeEventFilter(this);
+            if (combo && combo->view()) {
+                AddProxy(combo->view(), combo);
+                AddProxy(combo->view()->viewport(), combo);
+            }
+        }
+        return false;
+    }
+
     // Inner parts (list viewports, combo popups, tab bars) stand for their control.
     if (auto it = proxies_.constFind(watched); it != proxies_.cend()) {
         QWidget* control = it.value();
@@ -296,6 +322,11 @@ bool NotifyHub::eventFilter(QObject* watched, QEvent* event) {
         // Controls added after the layout was built are connected once they
         // have their names (on the next pass of the event loop).
         auto* ce = static_cast<QChildEvent*>(event);
+        if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->property(kWired).toBool()) {
+            // The popup, made while it is added: watched until it shows.
+            if (ce->child()->isWidgetType() && static_cast<QWidget*>(ce->child())->isWindow())
+                WatchPopup(static_cast<QWidget*>(ce->child()), combo);
+        }
         if (auto* child = qobject_cast<QWidget*>(ce->child())) {
             QPointer<QWidget> guard(child);
             QTimer::singleShot(0, this, [this, guard] {

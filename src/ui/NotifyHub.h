@@ -48,12 +48,15 @@ private:
     void WireTabs(QWidget* w);
     void WireEdit(QWidget* w);
     void AddProxy(QObject* part, QWidget* control);
+    // Connects the list of the combo's popup `popup` once it shows.
+    void WatchPopup(QWidget* popup, QWidget* combo);
     // The user is acting on `control` during the current event.
     void MarkUser(QWidget* control);
     bool IsUser(QWidget* control) const;
 
     WindowImplBase* window_;
     QHash<QObject*, QPointer<QWidget>> proxies_; // inner part -> control it belongs to
+    QHash<QObject*, QPointer<QWidget>> popups_;  // combo popup not shown yet -> its combo
     QSet<QObject*> userActive_;
     bool clearQueued_ = false;
 };

@@ -5,6 +5,8 @@
 #include "ui/ControlFactory.h"
 #include "ui/Controls.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -264,6 +266,44 @@ TEST_F(NotificationTest, ComboSelectionByKeyboardAndPopup) {
                       view->visualRect(view->model()->index(2, 0)).center());
     ASSERT_TRUE(zktest::WaitFor([&] { return !view->isVisible(); }));
     EXPECT_EQ(wnd.Count("itemselect"), 0);
+}
+
+// Combo boxes of a layout, styled by an application style sheet that sets
+// their font, make their popup lists only when they open: at the top of the
+// layout, in a sub-layout of a custom tag and on a hidden stacked page.
+TEST(LayoutComboTest, PopupIsMadeWhenItFirstOpens) {
+    zktest::UseTestSkin();
+    const QString sheet = qApp->styleSheet();
+    qApp->setStyleSheet(QStringLiteral("* { font-size: 15px; } QComboBox { padding: 2px 6px; }"));
+    {
+        TestWindow wnd;
+        ASSERT_TRUE(wnd.Create(nullptr, QStringLiteral("test"), WindowStyle::Frame));
+        wnd.ShowWindow(true, true);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&wnd));
+        zktest::Pump(50);
+        for (const char* name : {"fct_combo", "sub_combo", "page_combo"}) {
+            SCOPED_TRACE(name);
+            auto* combo = wnd.FindControl<QComboBox>(QString::fromLatin1(name));
+            ASSERT_NE(combo, nullptr);
+            EXPECT_EQ(combo->findChild<QAbstractItemView*>(), nullptr);
+            EXPECT_EQ(combo->font().pixelSize(), 15);
+            if (!combo->isVisible()) {
+                auto* pages = wnd.FindControl<QStackedWidget>(QStringLiteral("pages"));
+                pages->setCurrentWidget(combo->parentWidget());
+            }
+            // Picked from its list, the entry raises the combo's selection.
+            wnd.ClearNotes();
+            combo->showPopup();
+            QAbstractItemView* view = combo->view();
+            ASSERT_TRUE(zktest::WaitFor([&] { return view->isVisible(); }));
+            EXPECT_EQ(view->font().pixelSize(), 15);
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              view->visualRect(view->model()->index(1, 0)).center());
+            ASSERT_TRUE(zktest::WaitFor([&] { return combo->currentIndex() == 1; }));
+            EXPECT_EQ(wnd.Count("itemselect", QString::fromLatin1(name)), 1);
+        }
+    }
+    qApp->setStyleSheet(sheet);
 }
 
 TEST_F(NotificationTest, ListSelectClickActivateAndContextMenu) {
