@@ -1,9 +1,8 @@
 #include "platform/RequestServer.h"
 
+#include "platform/LocalServer.h"
 #include "platform/Log.h"
 
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QPointer>
 #include <QTimer>
 #include <QVariant>
@@ -26,57 +25,52 @@ RequestServer::RequestServer(QString path, Handler handler, QObject* parent)
 
 RequestServer::~RequestServer() {
     if (server_)
-        server_->close();
+        server_->Close();
 }
 
 bool RequestServer::Start() {
     if (server_)
-        return server_->isListening();
-    QLocalServer::removeServer(path_);
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_, &QLocalServer::newConnection, this, &RequestServer::OnNewConnection);
-    if (!server_->listen(path_)) {
+        return server_->IsListening();
+    LocalServer::RemoveSocket(path_);
+    server_ = new LocalServer(this);
+    connect(server_, &LocalServer::newConnection, this, &RequestServer::OnNewConnection);
+    if (!server_->Listen(path_)) {
         DebugLine("request channel: cannot listen on " + path_.toStdString() + ": " +
-                  server_->errorString().toStdString());
+                  server_->ErrorString().toStdString());
         return false;
     }
     return true;
 }
 
 bool RequestServer::IsListening() const {
-    return server_ && server_->isListening();
+    return server_ && server_->IsListening();
 }
 
-void RequestServer::OnNewConnection() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // The socket's mode keeps other users out; the peer's credentials are
-        // checked too, since a socket file's mode is not honoured everywhere.
-        if (!PeerIsSameUser(static_cast<int>(socket->socketDescriptor()))) {
-            DebugLine("request channel: a peer of another user was refused");
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnData(socket); });
-        QTimer::singleShot(kIdleMs, socket, [socket] {
-            if (!socket->property(kDoneProperty).toBool())
-                socket->abort();
-        });
-        if (socket->bytesAvailable() > 0)
-            OnData(socket);
+void RequestServer::OnNewConnection(LocalConnection* connection) {
+    connect(connection, &LocalConnection::disconnected, connection, &QObject::deleteLater);
+    // The socket's mode keeps other users out; the peer's credentials are
+    // checked too, since a socket file's mode is not honoured everywhere.
+    if (!PeerIsSameUser(connection->Descriptor())) {
+        DebugLine("request channel: a peer of another user was refused");
+        connection->Abort();
+        return;
     }
+    connect(connection, &LocalConnection::readyRead, this,
+            [this, connection] { OnData(connection); });
+    QTimer::singleShot(kIdleMs, connection, [connection] {
+        if (!connection->property(kDoneProperty).toBool())
+            connection->Abort();
+    });
 }
 
-void RequestServer::OnData(QLocalSocket* socket) {
+void RequestServer::OnData(LocalConnection* socket) {
     if (socket->property(kDoneProperty).toBool()) {
-        socket->readAll();
+        socket->ReadAll();
         return;
     }
     QByteArray buffer = socket->property(kBufferProperty).toByteArray();
     // Never more than one whole request is held.
-    buffer += socket->read(static_cast<qint64>(kMaxRequestBytes) - buffer.size() + 1);
+    buffer += socket->Read(static_cast<qsizetype>(kMaxRequestBytes) - buffer.size() + 1);
     const std::string_view view(buffer.constData(), static_cast<std::size_t>(buffer.size()));
     const auto size = MessageSize(view, 'Q', kMaxRequestBytes);
     if (!size) {
@@ -108,23 +102,22 @@ void RequestServer::OnData(QLocalSocket* socket) {
         return;
     }
     handling_ = true;
-    const QPointer<QLocalSocket> alive(socket);
+    const QPointer<LocalConnection> alive(socket);
     ControlReply reply = handler_ ? handler_(*request) : UsageError("no handler");
     handling_ = false;
-    if (!alive)
+    if (!alive || !socket->IsOpen())
         return; // the tool gave up waiting and went
     if (reply.out.size() + reply.err.size() + 64 > kMaxReplyBytes)
         reply = ControlReply{1, {}, "zk412vctl: the answer is too large to send\n"};
     Answer(socket, reply);
 }
 
-void RequestServer::Answer(QLocalSocket* socket, const ControlReply& reply) {
+void RequestServer::Answer(LocalConnection* socket, const ControlReply& reply) {
     socket->setProperty(kDoneProperty, true);
     socket->setProperty(kBufferProperty, QByteArray());
     const std::string message = EncodeReply(reply);
-    socket->write(message.data(), static_cast<qint64>(message.size()));
-    socket->flush();
-    socket->disconnectFromServer();
+    socket->Write(message.data(), static_cast<qsizetype>(message.size()));
+    socket->CloseAfterWriting();
 }
 
 } // namespace zk::platform

@@ -7,10 +7,10 @@
 
 #include <functional>
 
-class QLocalServer;
-class QLocalSocket;
-
 namespace zk::platform {
+
+class LocalConnection;
+class LocalServer;
 
 // The window program's end of the request channel (ControlSocket.h). It
 // listens on the control socket, refuses peers of another user, collects one
@@ -35,13 +35,13 @@ public:
     const QString& Path() const { return path_; }
 
 private:
-    void OnNewConnection();
-    void OnData(QLocalSocket* socket);
-    void Answer(QLocalSocket* socket, const ControlReply& reply);
+    void OnNewConnection(LocalConnection* connection);
+    void OnData(LocalConnection* connection);
+    void Answer(LocalConnection* connection, const ControlReply& reply);
 
     QString path_;
     Handler handler_;
-    QLocalServer* server_ = nullptr;
+    LocalServer* server_ = nullptr;
     bool handling_ = false;
 };
 

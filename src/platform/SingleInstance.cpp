@@ -1,17 +1,22 @@
 #include "platform/SingleInstance.h"
 
+#include "platform/LocalServer.h"
 #include "platform/Log.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QThread>
+#include <QVariant>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace zk::platform {
@@ -21,17 +26,24 @@ namespace {
 constexpr const char* kBufferProperty = "zkActivationBuffer";
 constexpr const char* kDoneProperty = "zkActivationDone";
 
+void SetSendTimeout(int fd, int ms) {
+    timeval t{};
+    t.tv_sec = ms / 1000;
+    t.tv_usec = (ms % 1000) * 1000;
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &t, sizeof t);
+}
+
 } // namespace
 
 SingleInstance::SingleInstance(QString name, QObject* parent)
     : QObject(parent), name_(std::move(name)) {
-    const QString base = QFileInfo(name_).isAbsolute() ? name_ : QDir::tempPath() + "/" + name_;
-    lockPath_ = base + ".lock";
+    path_ = QFileInfo(name_).isAbsolute() ? name_ : QDir::tempPath() + "/" + name_;
+    lockPath_ = path_ + ".lock";
 }
 
 SingleInstance::~SingleInstance() {
     if (server_)
-        server_->close();
+        server_->Close();
 }
 
 QString SingleInstance::DefaultName() {
@@ -43,20 +55,38 @@ QString SingleInstance::DefaultName() {
 }
 
 bool SingleInstance::IsListening() const {
-    return server_ && server_->isListening();
+    return server_ && server_->IsListening();
 }
 
 bool SingleInstance::TryActivateRunning(int timeoutMs) {
-    QLocalSocket socket;
-    socket.connectToServer(name_);
-    if (!socket.waitForConnected(timeoutMs))
+    const QByteArray path = QFile::encodeName(path_);
+    sockaddr_un address{};
+    if (static_cast<std::size_t>(path.size()) >= sizeof address.sun_path)
         return false;
-    socket.write(QByteArray(kActivation) + '\n');
-    const bool sent = socket.waitForBytesWritten(2000);
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(1000);
-    return sent;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()) + 1);
+    UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd)
+        return false;
+    // A full backlog makes connect() wait, for at most the send timeout.
+    SetSendTimeout(fd.Get(), timeoutMs);
+    if (RetryOnEintr([&] {
+            return ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        }) != 0)
+        return false;
+    SetSendTimeout(fd.Get(), 2000);
+    const QByteArray message = QByteArray(kActivation) + '\n';
+    qsizetype sent = 0;
+    while (sent < message.size()) {
+        const ssize_t n = RetryOnEintr([&] {
+            return ::send(fd.Get(), message.constData() + sent,
+                          static_cast<std::size_t>(message.size() - sent), MSG_NOSIGNAL);
+        });
+        if (n <= 0)
+            return false;
+        sent += n;
+    }
+    return true;
 }
 
 // The lock file is held for the first instance's lifetime, like a named mutex:
@@ -73,13 +103,12 @@ bool SingleInstance::TryBecomeFirst() {
     if (::flock(lockFd_.Get(), LOCK_EX | LOCK_NB) != 0)
         return false;
     // Whatever socket is left under the name belongs to an instance that is gone.
-    QLocalServer::removeServer(name_);
-    server_ = new QLocalServer(this);
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_, &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
-    if (!server_->listen(name_))
+    LocalServer::RemoveSocket(path_);
+    server_ = new LocalServer(this);
+    connect(server_, &LocalServer::newConnection, this, &SingleInstance::OnNewConnection);
+    if (!server_->Listen(path_))
         DebugLine("single instance: cannot listen on " + name_.toStdString() + ": " +
-                  server_->errorString().toStdString());
+                  server_->ErrorString().toStdString());
     return true;
 }
 
@@ -106,33 +135,30 @@ SingleInstance::Role SingleInstance::Start() {
     return Role::First;
 }
 
-void SingleInstance::OnNewConnection() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnData(socket); });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        if (socket->bytesAvailable() > 0)
-            OnData(socket);
-    }
+void SingleInstance::OnNewConnection(LocalConnection* connection) {
+    connect(connection, &LocalConnection::readyRead, this,
+            [this, connection] { OnData(connection); });
+    connect(connection, &LocalConnection::disconnected, connection, &QObject::deleteLater);
 }
 
-void SingleInstance::OnData(QLocalSocket* socket) {
-    if (socket->property(kDoneProperty).toBool()) {
-        socket->readAll();
+void SingleInstance::OnData(LocalConnection* connection) {
+    if (connection->property(kDoneProperty).toBool()) {
+        connection->ReadAll();
         return;
     }
-    QByteArray buffer = socket->property(kBufferProperty).toByteArray() + socket->readAll();
+    QByteArray buffer = connection->property(kBufferProperty).toByteArray() + connection->ReadAll();
     if (!buffer.contains('\n')) {
         // A line of any length beyond the token is not an activation.
-        socket->setProperty(kBufferProperty, buffer.left(64));
+        connection->setProperty(kBufferProperty, buffer.left(64));
         return;
     }
-    socket->setProperty(kDoneProperty, true);
+    connection->setProperty(kDoneProperty, true);
     if (buffer.left(buffer.indexOf('\n')) == kActivation) {
         emit activated();
         if (handler_)
             handler_();
     }
-    socket->disconnectFromServer();
+    connection->CloseAfterWriting();
 }
 
 } // namespace zk::platform

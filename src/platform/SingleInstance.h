@@ -7,10 +7,10 @@
 
 #include "platform/UniqueFd.h"
 
-class QLocalServer;
-class QLocalSocket;
-
 namespace zk::platform {
+
+class LocalConnection;
+class LocalServer;
 
 // Makes sure that one copy of the program runs per user. The first instance
 // listens on a local socket; every later start connects to it, hands over one
@@ -49,12 +49,13 @@ signals:
 private:
     bool TryActivateRunning(int timeoutMs);
     bool TryBecomeFirst();
-    void OnNewConnection();
-    void OnData(QLocalSocket* socket);
+    void OnNewConnection(LocalConnection* connection);
+    void OnData(LocalConnection* connection);
 
     QString name_;
+    QString path_; // the socket's full path
     QString lockPath_;
-    QLocalServer* server_ = nullptr;
+    LocalServer* server_ = nullptr;
     UniqueFd lockFd_;
     std::function<void()> handler_;
 };

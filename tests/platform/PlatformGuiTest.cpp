@@ -1,6 +1,7 @@
 #include "platform/Log.h"
 #include "platform/PrivateFonts.h"
 #include "platform/QtLog.h"
+#include "platform/RequestServer.h"
 #include "platform/SingleInstance.h"
 #include "support/TempDir.h"
 
@@ -10,12 +11,22 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontDatabase>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QStringList>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <thread>
 
 namespace fs = std::filesystem;
 using zk::platform::SingleInstance;
@@ -31,6 +42,19 @@ template <typename Pred> bool WaitFor(Pred done, int ms = 5000) {
     while (!done() && t.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
+}
+
+// A connected Unix stream socket, or -1.
+int ConnectTo(const std::string& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 int RunSecond(const QString& name) {
@@ -101,13 +125,120 @@ TEST(SingleInstance, SocketLeftByACrashedInstanceDoesNotBlockTheNextStart) {
     EXPECT_EQ(handled, 1);
 
     // A stranger that sends something else is no activation.
-    QLocalSocket stranger;
-    stranger.connectToServer(name);
-    ASSERT_TRUE(stranger.waitForConnected(2000));
-    stranger.write("HELLO\n");
-    stranger.waitForBytesWritten(1000);
-    WaitFor([&] { return stranger.state() == QLocalSocket::UnconnectedState; }, 1000);
+    const int stranger = ConnectTo(name.toStdString());
+    ASSERT_GE(stranger, 0);
+    ::send(stranger, "HELLO\n", 6, MSG_NOSIGNAL);
+    char byte = 0;
+    WaitFor([&] { return ::recv(stranger, &byte, 1, MSG_DONTWAIT) == 0; }, 1000);
+    ::close(stranger);
     EXPECT_EQ(signalled, 1);
+}
+
+// Clients of the request socket at once, each in its own way: whole
+// requests, requests trickling in piece by piece, a reply far larger than the
+// socket's buffer, and peers that leave mid-request. Each whole request gets
+// its own answer; a peer that leaves disturbs no one.
+TEST(RequestServer, ServesManyClientsAtOnceWhateverPiecesTheirBytesComeIn) {
+    using zk::platform::ControlReply;
+    using zk::platform::ControlRequest;
+    zktest::TempDir dir;
+    const std::string path = (dir / "ctl").string();
+    std::ofstream(path) << "left by a program that is gone";
+    const std::string big(3 * 1024 * 1024, 'x');
+    int handled = 0;
+    zk::platform::RequestServer server(
+        QString::fromStdString(path), [&](const ControlRequest& request) {
+            ++handled;
+            const bool large = request.args.size() == 1 && request.args[0] == "big";
+            return ControlReply{static_cast<int>(request.args.size()),
+                                large ? big : request.workingFolder, "e"};
+        });
+    ASSERT_TRUE(server.Start());
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    struct Client {
+        const char* what;
+        ControlRequest request;
+        std::size_t piece; // bytes per send; 0: the whole request at once
+        std::size_t cut;   // leaves after sending this many bytes; 0: never
+    };
+    std::vector<Client> clients = {
+        {"byte by byte", {"/one", {"a", "b"}}, 1, 0},
+        {"header split", {"/two", {"c"}}, 5, 0},
+        {"large reply", {"/three", {"big"}}, 0, 0},
+        {"gone inside the header", {"/four", {"d"}}, 1, 5},
+        {"gone inside the body", {"/five", {"e", "f"}}, 4, 15},
+    };
+    for (int i = 0; i < 8; ++i)
+        clients.push_back({"whole", {"/w" + std::to_string(i), {}}, 0, 0});
+
+    auto run = [&path](const Client& c) -> std::string {
+        const int fd = ConnectTo(path);
+        if (fd < 0)
+            return "no connection";
+        timeval wait{10, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        const std::string bytes = zk::platform::EncodeRequest(c.request);
+        const std::size_t end = c.cut ? c.cut : bytes.size();
+        const std::size_t piece = c.piece ? c.piece : bytes.size();
+        for (std::size_t at = 0; at < end; at += piece) {
+            ::send(fd, bytes.data() + at, std::min(piece, end - at), MSG_NOSIGNAL);
+            if (c.piece)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        std::string answer;
+        if (!c.cut) {
+            char chunk[65536];
+            for (ssize_t n; (n = ::recv(fd, chunk, sizeof chunk, 0)) > 0;)
+                answer.append(chunk, static_cast<std::size_t>(n));
+        }
+        ::close(fd);
+        return answer;
+    };
+    std::vector<std::future<std::string>> answers;
+    for (const Client& c : clients)
+        answers.push_back(std::async(std::launch::async, run, c));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            for (auto& a : answers)
+                if (a.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+                    return false;
+            return true;
+        },
+        20000));
+
+    int whole = 0;
+    for (std::size_t i = 0; i < clients.size(); ++i) {
+        const Client& c = clients[i];
+        SCOPED_TRACE(c.what);
+        const std::string answer = answers[i].get();
+        if (c.cut) {
+            EXPECT_EQ(answer, "");
+            continue;
+        }
+        ++whole;
+        const auto reply = zk::platform::DecodeReply(answer);
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->exitCode, static_cast<int>(c.request.args.size()));
+        EXPECT_EQ(reply->out, c.request.args == std::vector<std::string>{"big"}
+                                  ? big
+                                  : c.request.workingFolder);
+        EXPECT_EQ(reply->err, "e");
+    }
+    EXPECT_EQ(handled, whole);
+
+    // The tool's own client still gets through afterwards.
+    auto tool = std::async(std::launch::async, [&path] {
+        ControlReply reply;
+        const auto result = zk::platform::SendControlRequest(path, {"/t", {"x"}}, reply, 5000);
+        return result == zk::platform::SendResult::Answered ? reply.out : "no answer";
+    });
+    ASSERT_TRUE(WaitFor(
+        [&] { return tool.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    EXPECT_EQ(tool.get(), "/t");
 }
 
 TEST(PrivateFonts, LoadsRealFontsAndSkipsEmptyOrMissingOnes) {
