@@ -26,7 +26,8 @@ bool StopEvent::IsSet() const {
 
 bool StopEvent::WaitFor(std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);
-    cv_.wait_for(lock, timeout, [this] { return set_ || woken_; });
+    if (timeout.count() > 0)
+        cv_.wait_for(lock, timeout, [this] { return set_ || woken_; });
     woken_ = false;
     return set_;
 }

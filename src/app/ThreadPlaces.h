@@ -21,7 +21,7 @@ public:
     void Reset();
     bool IsSet() const;
     // True when the event is (or becomes) set within `timeout`. A wake-up ends
-    // the wait early with false.
+    // the wait early with false. A timeout of 0 looks without waiting.
     bool WaitFor(std::chrono::milliseconds timeout) const;
     // Ends the current wait early (or the next one, when nobody waits yet)
     // without setting the event: a thread that waits between steps does its

@@ -259,7 +259,7 @@ void RunDetection(DeviceKind kind, const DeviceChannels& channels, const Present
                   MainWindowLink& link, const StopWait& stop, const DetectionTiming& timing) {
     if (channels.Of(kind) != nullptr) {
         Detector detector(kind, channels, names, link, timing);
-        while (!stop(std::chrono::milliseconds(1))) {
+        while (!stop(kStopCheck)) {
             if (stop(detector.Step()))
                 break;
         }

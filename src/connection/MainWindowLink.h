@@ -70,5 +70,8 @@ public:
 
 // Waits at most `timeout` for the thread's stop event; true when it is set.
 using StopWait = std::function<bool(std::chrono::milliseconds)>;
+// The look at the stop event before each step: without waiting, since every
+// step ends in a wait of its own (the scan's pause, the read's time-out).
+inline constexpr std::chrono::milliseconds kStopCheck{0};
 
 } // namespace zk::connection

@@ -101,12 +101,12 @@ void RunNotifications(DeviceKind kind, MainWindowLink& link, const StopWait& sto
     CHidDevice hid;
     bool listingFailed = false;
     bool stopped = false;
-    while (!stopped && !stop(std::chrono::milliseconds(1))) {
+    while (!stopped && !stop(kStopCheck)) {
         if (FindInterface(*id, hid, listingFailed)) {
             const std::string path = hid.devicePath;
             const uint32_t length = hid.caps.inputReportByteLength;
             for (;;) {
-                if (stop(std::chrono::milliseconds(1))) {
+                if (stop(kStopCheck)) {
                     stopped = true;
                     break;
                 }

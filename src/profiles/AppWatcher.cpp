@@ -126,7 +126,7 @@ void RunWatcher(const WatcherEntry& watcher, const ProfileIndex& index,
     while (!env.wait(kWatcherStopPoll)) {
         const FileVersion version = FileVersion::Of(index.File().Path());
         if (idle && idleVersion == version) {
-            if (env.wait(kWatcherSettle) || env.wait(kWatcherPeriod))
+            if (env.wait(kWatcherSettle + kWatcherPeriod))
                 break;
             continue;
         }

@@ -37,8 +37,9 @@ const std::array<WatcherEntry, kWatcherCount>& Watchers();
 // Debug line of a cycle that could not find the foreground program.
 inline constexpr std::string_view kDebugForegroundUnknown = "文件名字访问失败";
 
-// Waits of one cycle: on the stop event, after the selection, between cycles.
-inline constexpr std::chrono::milliseconds kWatcherStopPoll{1};
+// Waits of one cycle: on the stop event (a look without waiting, since the
+// cycle ends in waits of its own), after the selection, between cycles.
+inline constexpr std::chrono::milliseconds kWatcherStopPoll{0};
 inline constexpr std::chrono::milliseconds kWatcherSettle{100};
 inline constexpr std::chrono::milliseconds kWatcherPeriod{2000};
 
