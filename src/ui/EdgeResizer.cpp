@@ -32,32 +32,17 @@ SizeRange RangeOf(const QWidget& w) {
 } // namespace
 
 EdgeResizer* EdgeResizer::Of(QWidget* window) {
-    if (!window)
-        return nullptr;
-    QWidget* top = window->window();
-    if (auto* existing = top->findChild<EdgeResizer*>(kObjectName, Qt::FindDirectChildrenOnly))
-        return existing;
-    return new EdgeResizer(top);
+    return WindowWatch::Of<EdgeResizer>(window, kObjectName);
 }
 
-EdgeResizer::EdgeResizer(QWidget* window) : QObject(window), window_(window) {
-    setObjectName(kObjectName);
-    window->installEventFilter(this);
-    WatchHandle();
-}
+EdgeResizer::EdgeResizer(QWidget* window) : WindowWatch(window, kObjectName) {}
 
-// The native window exists once the widget was shown (or asked for its id).
-void EdgeResizer::WatchHandle() {
-    QWindow* handle = window_ ? window_->windowHandle() : nullptr;
-    if (handle == handle_)
+// A new native window starts with no grip hovered and no drag.
+void EdgeResizer::FollowHandle() {
+    if (!WatchHandle())
         return;
-    if (handle_)
-        handle_->removeEventFilter(this);
-    handle_ = handle;
     overGrip_ = false;
     dragEdges_ = {};
-    if (handle_)
-        handle_->installEventFilter(this);
 }
 
 Qt::Edges EdgeResizer::EdgesAt(const QPoint& pos) const {
@@ -112,7 +97,7 @@ bool EdgeResizer::eventFilter(QObject* watched, QEvent* event) {
     if (watched == window_.data()) {
         if (event->type() == QEvent::Show || event->type() == QEvent::WinIdChange ||
             event->type() == QEvent::PlatformSurface)
-            WatchHandle();
+            FollowHandle();
         return false;
     }
     if (watched != handle_.data())

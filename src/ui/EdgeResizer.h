@@ -20,18 +20,16 @@
 // fixed-size dialogs have none at all, and neither has a maximised or
 // full-screen window.
 
-#include <QObject>
+#include "ui/WindowWatch.h"
+
 #include <QPointF>
-#include <QPointer>
 #include <QRect>
-#include <QWidget>
 
 class QMouseEvent;
-class QWindow;
 
 namespace zk::ui {
 
-class EdgeResizer : public QObject {
+class EdgeResizer : public WindowWatch {
     Q_OBJECT
 public:
     static constexpr int kEdgeWidth = 6;
@@ -51,15 +49,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class WindowWatch;
     explicit EdgeResizer(QWidget* window);
-    void WatchHandle();
+    void FollowHandle();
     bool OnMouse(QMouseEvent* e);
     void ShowGripCursor(Qt::Edges edges);
     void RestoreControlCursor(const QPoint& pos);
     void DragTo(const QPointF& global);
 
-    QPointer<QWidget> window_;
-    QPointer<QWindow> handle_;
     bool overGrip_ = false;
     bool gripPressed_ = false; // a press on a grip, until its release
     // A resize this object carries out itself (no interactive resize of the

@@ -10,32 +10,11 @@ const QString kObjectName = QStringLiteral("zkWindowExposure");
 } // namespace
 
 WindowExposure* WindowExposure::Of(QWidget* window) {
-    if (!window)
-        return nullptr;
-    QWidget* top = window->window();
-    if (auto* existing = top->findChild<WindowExposure*>(kObjectName, Qt::FindDirectChildrenOnly))
-        return existing;
-    return new WindowExposure(top);
+    return WindowWatch::Of<WindowExposure>(window, kObjectName);
 }
 
-WindowExposure::WindowExposure(QWidget* window) : QObject(window), window_(window) {
-    setObjectName(kObjectName);
-    window->installEventFilter(this);
-    WatchHandle();
+WindowExposure::WindowExposure(QWidget* window) : WindowWatch(window, kObjectName) {
     Update();
-}
-
-// The native window exists once the widget was shown (or asked for its id);
-// its exposure events are watched from then on.
-void WindowExposure::WatchHandle() {
-    QWindow* handle = window_ ? window_->windowHandle() : nullptr;
-    if (handle == handle_)
-        return;
-    if (handle_)
-        handle_->removeEventFilter(this);
-    handle_ = handle;
-    if (handle_)
-        handle_->installEventFilter(this);
 }
 
 bool WindowExposure::eventFilter(QObject* watched, QEvent* event) {

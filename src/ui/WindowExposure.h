@@ -5,15 +5,11 @@
 // that only feeds the screen (animations, repaints, polls of what a page
 // shows) follows it, so that a hidden or minimised program sleeps.
 
-#include <QObject>
-#include <QPointer>
-#include <QWidget>
-
-class QWindow;
+#include "ui/WindowWatch.h"
 
 namespace zk::ui {
 
-class WindowExposure : public QObject {
+class WindowExposure : public WindowWatch {
     Q_OBJECT
 public:
     // The watcher of `window`'s top-level window, made on first use (a child
@@ -30,12 +26,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class WindowWatch;
     explicit WindowExposure(QWidget* window);
-    void WatchHandle();
     void Update();
 
-    QPointer<QWidget> window_;
-    QPointer<QWindow> handle_;
     bool shown_ = false;
 };
 
