@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs a libFuzzer campaign on one fuzz target or on all of them, each for the
-# given number of seconds, starting from the target's corpus in the
-# repository, and prints executions, speed and coverage per target.
+# given number of seconds or until RUNS executions, starting from the target's
+# corpus in the repository, and prints per target the executions, speed, CPU
+# and wall seconds, coverage (edges), features and the inputs in the corpus.
 #
-#   scripts/fuzz.sh TARGET|all SECONDS
+#   scripts/fuzz.sh TARGET|all SECONDS [RUNS]
 #
 # Builds the `fuzz` preset (clang, AddressSanitizer + UBSan, every library
 # instrumented) into build-fuzz/, and the `fuzz-gui` preset (the same with the
@@ -13,12 +14,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ $# -ne 2 ]; then
-    echo "usage: scripts/fuzz.sh TARGET|all SECONDS" >&2
+if [ $# -lt 2 ] || [ $# -gt 3 ]; then
+    echo "usage: scripts/fuzz.sh TARGET|all SECONDS [RUNS]" >&2
     exit 2
 fi
 which="$1"
 seconds="$2"
+runs_limit=()
+if [ $# -eq 3 ]; then
+    runs_limit=(-runs="$3")
+fi
 
 # Target, then its seed folder in the repository (empty: none).
 targets=(
@@ -39,7 +44,7 @@ targets=(
 gui_targets=" fuzz_skin_files "
 
 status=0
-printf '%-26s %14s %10s %8s\n' target executions exec/s cov
+printf '%-26s %12s %8s %8s %8s %7s %7s %7s\n' target executions exec/s cpu-s wall-s cov ft corpus
 for entry in "${targets[@]}"; do
     name="${entry%% *}"
     seeds="${entry#* }"
@@ -58,14 +63,22 @@ for entry in "${targets[@]}"; do
     if [ -n "$seeds" ] && [ -d "$seeds" ]; then
         args+=("$seeds")
     fi
-    if ! LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" "$binary" -max_total_time="$seconds" -print_final_stats=1 \
-        -artifact_prefix=build-fuzz/crashes/"$name"- "${args[@]}" >"$log" 2>&1; then
+    # Wall, user and system seconds of the run (bash's `time`).
+    TIMEFORMAT='%R %U %S'
+    if ! { time LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp" "$binary" -max_total_time="$seconds" \
+        "${runs_limit[@]}" -print_final_stats=1 -artifact_prefix=build-fuzz/crashes/"$name"- \
+        "${args[@]}" >"$log" 2>&1; } 2>"$log.time"; then
         echo "$name: failed, see $log" >&2
         status=1
     fi
+    read -r wall user system <"$log.time" || true
     runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)"
     speed="$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)"
     cov="$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)"
-    printf '%-26s %14s %10s %8s\n' "$name" "${runs:-?}" "${speed:-?}" "${cov:-?}"
+    ft="$(grep -o 'ft: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)"
+    units="$(grep -o 'corp: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)"
+    cpu="$(awk -v u="${user:-0}" -v s="${system:-0}" 'BEGIN { printf "%.1f", u + s }')"
+    printf '%-26s %12s %8s %8s %8.1f %7s %7s %7s\n' "$name" "${runs:-?}" "${speed:-?}" "$cpu" \
+        "${wall:-0}" "${cov:-?}" "${ft:-?}" "${units:-?}"
 done
 exit $status

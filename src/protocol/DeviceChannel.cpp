@@ -229,7 +229,8 @@ int32_t DeviceChannel::CmdStart() {
 }
 
 int32_t DeviceChannel::CmdFinish() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(kFinishPauseMs));
+    if (finishPause.count() > 0)
+        std::this_thread::sleep_for(finishPause);
     return Run(Command::Finish, 0, 0, {}, {}, 0);
 }
 

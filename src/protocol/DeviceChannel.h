@@ -15,7 +15,7 @@
 //                                            from earlier requests are dropped
 //                                            before the first write
 //   CmdStart()                               0x01
-//   CmdFinish()                              waits 10 ms, then 0x02
+//   CmdFinish()                              waits `finishPause` (10 ms), then 0x02
 //   CmdReadCapabilities(dest)                0x03, 33 bytes into dest[0..32]
 //   CmdReadData(dest, length, address)       0x05, length 0..56 bytes into dest
 //   CmdWriteData(src, length, address)       0x06, length 0..56 bytes from src
@@ -91,6 +91,9 @@ public:
     uint16_t usagePage = 0;
     std::atomic<int32_t> connected{0};
     std::atomic<int32_t> effectPause{0};
+    // The device's pause before the Finish command; set before the first
+    // command. Only an emulated device that needs no pause may have it shortened.
+    std::chrono::milliseconds finishPause{kFinishPauseMs};
     device::CHidDevice hid;
     std::recursive_mutex transactionLock;
 

@@ -13,8 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include <unistd.h>
-
 using namespace zk::macros;
 namespace fs = std::filesystem;
 
@@ -23,11 +21,7 @@ namespace {
 using zktest::Check;
 
 const fs::path& Folder() {
-    static const fs::path folder = [] {
-        fs::path f = fs::temp_directory_path() / ("zk_fuzz_macros_" + std::to_string(::getpid()));
-        fs::create_directories(f);
-        return f;
-    }();
+    static const fs::path folder = zktest::MakeScratchFolder("zk_fuzz_macros");
     return folder;
 }
 

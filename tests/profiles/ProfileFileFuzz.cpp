@@ -3,23 +3,19 @@
 // its three results.
 #include "profiles/ProfileFile.h"
 
+#include "support/FuzzInput.h"
+
 #include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <string>
-#include <unistd.h>
+#include <string_view>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::filesystem::path path =
-        std::filesystem::temp_directory_path() /
-        ("zk412v-fuzz-profile-" + std::to_string(getpid()) + ".config");
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+        zktest::MakeScratchFolder("zk_fuzz_profile") / "profile.config";
+    zktest::PutFile(path, std::string_view(reinterpret_cast<const char*>(data), size));
     for (size_t bodySize : {0, 64, 442, 576, 2470}) {
         // Guard bytes on both sides of the body buffer stay untouched.
         std::vector<uint8_t> buffer(bodySize + 32, 0xC3);
@@ -41,7 +37,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     }
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
     return 0;
 }

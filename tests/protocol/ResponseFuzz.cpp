@@ -15,29 +15,38 @@ namespace {
 
 using namespace zk;
 
+// The device's answers of one input: the bytes they are cut from, how far
+// they were read and the requests not answered yet.
+struct Script {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    size_t pos = 0;
+    int pending = 0;
+};
+
 // A configuration interface whose input reports come from the fuzz input.
 class ScriptedConnection : public device::IHidConnection {
 public:
-    ScriptedConnection(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    explicit ScriptedConnection(Script& script) : s_(script) {}
     device::HidPollTarget ReadTarget() const override { return {}; }
     device::HidPollTarget WriteTarget() const override { return {}; }
     // One report answers each request; nothing is waiting before a write.
     ssize_t TryRead(uint8_t* buffer, size_t length) override {
-        if (pos_ >= size_)
+        if (s_.pos >= s_.size)
             return device::kHidGone;
-        if (pending_ == 0)
+        if (s_.pending == 0)
             return device::kHidWouldBlock;
-        --pending_;
+        --s_.pending;
         // One length byte, then that many bytes (cut to what is left).
-        const size_t lengthByte = data_[pos_++];
-        const size_t want = std::min<size_t>(lengthByte % 80 + 1, size_ - pos_);
+        const size_t lengthByte = s_.data[s_.pos++];
+        const size_t want = std::min<size_t>(lengthByte % 80 + 1, s_.size - s_.pos);
         const size_t n = std::min(want, length);
-        std::copy(data_ + pos_, data_ + pos_ + n, buffer);
-        pos_ += want;
+        std::copy(s_.data + s_.pos, s_.data + s_.pos + n, buffer);
+        s_.pos += want;
         return n == 0 ? device::kHidGone : static_cast<ssize_t>(n);
     }
     ssize_t TryWrite(const uint8_t*, size_t length) override {
-        ++pending_;
+        ++s_.pending;
         return static_cast<ssize_t>(length);
     }
     bool GetAttributes(device::HiddAttributes& attributes) override {
@@ -51,23 +60,19 @@ public:
     }
 
 private:
-    const uint8_t* data_;
-    size_t size_;
-    size_t pos_ = 0;
-    int pending_ = 0;
+    Script& s_;
 };
 
 class ScriptedBackend : public device::IHidBackend {
 public:
-    const uint8_t* data = nullptr;
-    size_t size = 0;
+    Script script;
     bool Enumerate(std::vector<device::HidInterfaceInfo>& interfaces) override {
         interfaces.clear();
         return true;
     }
     std::unique_ptr<device::IHidConnection> Open(const std::string&,
                                                  const device::HidOpenFlags&) override {
-        return std::make_unique<ScriptedConnection>(data, size);
+        return std::make_unique<ScriptedConnection>(script);
     }
     bool IsPresent(const std::string&) override { return true; }
 };
@@ -88,14 +93,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         device::InstallHidBackend(b);
         return b;
     }();
-    backend->data = data + 2;
-    backend->size = size - 2;
-
-    protocol::DeviceChannel channel;
-    channel.hid.openForRead = channel.hid.openForWrite = 1;
-    channel.hid.devicePath = "scripted";
-    if (channel.hid.Open() != 1)
-        std::abort();
+    // One channel for the process, open on the scripted device; each input
+    // starts its script afresh.
+    static protocol::DeviceChannel& channel = []() -> protocol::DeviceChannel& {
+        auto* c = new protocol::DeviceChannel;
+        c->hid.openForRead = c->hid.openForWrite = 1;
+        c->hid.devicePath = "scripted";
+        if (c->hid.Open() != 1)
+            std::abort();
+        // The scripted device needs no pause before Finish.
+        c->finishPause = std::chrono::milliseconds(0);
+        return *c;
+    }();
+    backend->script = Script{.data = data + 2, .size = size - 2};
     channel.connected = 1;
     channel.blockLength = static_cast<uint16_t>((data[1] * 3) % 600);
 

@@ -2,17 +2,17 @@
 
 // Helpers of the fuzz targets: a check that stops the run where it fails, the
 // input split into the parts that become files, a file written with exactly
-// the given bytes, and a home folder of the process's own.
+// the given bytes, and scratch and home folders of the process's own.
 
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace zktest {
@@ -39,32 +39,55 @@ inline std::vector<std::string_view> SplitParts(std::string_view bytes, std::siz
     return parts;
 }
 
+// Writes `file` with exactly `bytes`, through plain system calls: a stream's
+// buffer would be one more allocation per input for the sanitizer to fill.
 inline void PutFile(const std::filesystem::path& file, std::string_view bytes) {
-    std::ofstream(file, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n <= 0)
+            break;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    ::close(fd);
 }
 
-// A home of the process's own, "<name>_<pid>" with its .config folder, so
-// that the folders the program reads are the input's: HOME and
-// XDG_CONFIG_HOME name it. It lies in memory where the system has that (every
-// profile write is synced), is made on the first call and is removed when the
-// process ends.
-inline const std::filesystem::path& FuzzHome(std::string_view name) {
+// A folder of the process's own, "<name>_<pid>", made at the call and
+// removed when the process ends. It lies in memory where the system has that:
+// the program syncs what it writes, which on a disk waits for the disk on
+// every input.
+inline std::filesystem::path MakeScratchFolder(std::string_view name) {
     namespace fs = std::filesystem;
-    static const fs::path* home = nullptr;
-    if (!home) {
-        const fs::path base =
-            fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-        home = new fs::path(base / (std::string(name) + "_" + std::to_string(::getpid())));
-        fs::create_directories(*home / ".config");
-        ::setenv("HOME", home->c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (*home / ".config").c_str(), 1);
+    static std::vector<fs::path>* folders = nullptr;
+    if (!folders) {
+        folders = new std::vector<fs::path>;
         std::atexit([] {
             std::error_code ec;
-            fs::remove_all(*home, ec);
+            for (const fs::path& folder : *folders)
+                fs::remove_all(folder, ec);
         });
     }
-    return *home;
+    const fs::path base =
+        fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    folders->push_back(base / (std::string(name) + "_" + std::to_string(::getpid())));
+    fs::create_directories(folders->back());
+    return folders->back();
+}
+
+// A home of the process's own (a scratch folder) with its .config folder, so
+// that the folders the program reads are the input's: HOME and
+// XDG_CONFIG_HOME name it. It is made on the first call.
+inline const std::filesystem::path& FuzzHome(std::string_view name) {
+    static const std::filesystem::path home = [name] {
+        std::filesystem::path folder = MakeScratchFolder(name);
+        std::filesystem::create_directories(folder / ".config");
+        ::setenv("HOME", folder.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (folder / ".config").c_str(), 1);
+        return folder;
+    }();
+    return home;
 }
 
 } // namespace zktest

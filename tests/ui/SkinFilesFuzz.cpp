@@ -18,8 +18,6 @@
 #include <memory>
 #include <string>
 
-#include <unistd.h>
-
 using zk::ui::DialogBuilder;
 using zk::ui::ResourceManager;
 namespace fs = std::filesystem;
@@ -37,13 +35,7 @@ const fs::path& Skin() {
         static char name[] = "fuzz_skin_files";
         static char* argv[] = {name, nullptr};
         new QApplication(argc, argv);
-        auto* folder = new fs::path(fs::temp_directory_path() /
-                                    ("zk_fuzz_skin_" + std::to_string(::getpid())));
-        fs::create_directories(*folder);
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove_all(Skin(), ec);
-        });
+        auto* folder = new fs::path(zktest::MakeScratchFolder("zk_fuzz_skin"));
         ResourceManager::GetInstance().SetResourcePath(QString::fromStdString(folder->string()));
         return folder;
     }();
