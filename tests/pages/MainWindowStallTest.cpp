@@ -179,7 +179,9 @@ TEST_F(MainWindowStall, ABurstOfStepsOnAQuietMouseGoesOutAsTwoFramesTheLastWithT
     // The first step went out before the rest of the burst was made.
     EXPECT_EQ(writes[0].frame[kStageThreeLevel], first);
     EXPECT_EQ(writes[1].frame[kStageThreeLevel], final);
-    EXPECT_GE(writes[1].time - writes[0].time, 99ms);
+    // Arrival times at the device: a loaded machine may deliver the first a
+    // few milliseconds late.
+    EXPECT_GE(writes[1].time - writes[0].time, 95ms);
     EXPECT_EQ(MouseLevel(), final);
 }
 
