@@ -21,11 +21,15 @@ cleanup() {
   rm -rf "$RUNTIME"
 }
 trap cleanup EXIT
-for _ in $(seq 1 100); do
-  [ -S "$RUNTIME/$SOCKET" ] && break
-  sleep 0.1
-done
-if [ ! -S "$RUNTIME/$SOCKET" ]; then
+# Waits up to 10 s for `test EXPR FILE` to hold; its status says whether it did.
+wait_for() {
+  for _ in $(seq 1 100); do
+    [ "$1" "$2" ] && return 0
+    sleep 0.1
+  done
+  [ "$1" "$2" ]
+}
+if ! wait_for -S "$RUNTIME/$SOCKET"; then
   echo "weston did not start:" >&2
   cat "$RUNTIME/weston.log" >&2
   exit 1
@@ -56,19 +60,12 @@ echo "zk412v --emulate ran under weston"
 Xvfb -displayfd 3 -screen 0 1400x1000x24 -nolisten tcp 3>"$RUNTIME/xdisplay" \
   >"$RUNTIME/xvfb.log" 2>&1 &
 NESTED="$!"
-for _ in $(seq 1 100); do
-  [ -s "$RUNTIME/xdisplay" ] && break
-  sleep 0.1
-done
+wait_for -s "$RUNTIME/xdisplay" || true
 XDISPLAY=":$(tr -d '[:space:]' <"$RUNTIME/xdisplay")"
 DISPLAY="$XDISPLAY" weston --backend=x11-backend.so --use-pixman --width=1300 --height=900 \
   --socket=zk412v-nested --idle-time=0 >"$RUNTIME/weston-x11.log" 2>&1 &
 NESTED="$! $NESTED"
-for _ in $(seq 1 100); do
-  [ -S "$RUNTIME/zk412v-nested" ] && break
-  sleep 0.1
-done
-if [ ! -S "$RUNTIME/zk412v-nested" ]; then
+if ! wait_for -S "$RUNTIME/zk412v-nested"; then
   echo "weston did not start inside Xvfb $XDISPLAY:" >&2
   cat "$RUNTIME/xvfb.log" "$RUNTIME/weston-x11.log" >&2
   exit 1
