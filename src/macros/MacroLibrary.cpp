@@ -97,6 +97,9 @@ public:
     int ReadInt(std::string_view section, std::string_view key) const {
         return IntIn(text_, section, key);
     }
+    std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const {
+        return text_.Entries(section);
+    }
 
 private:
     platform::IniText text_;
@@ -372,11 +375,23 @@ settings::MacroNameLookup MacroNameLookupOf(MacroLibrary library) {
 
 std::vector<std::string> ReadActionFileLines(const fs::path& file) {
     const IniSnapshot text(file);
-    const int count = ClampCount(text.ReadInt(kActionCountSection, kCountKey));
+    const auto count =
+        static_cast<std::size_t>(ClampCount(text.ReadInt(kActionCountSection, kCountKey)));
+    // One pass over the section: key "i" (as written, no sign or leading
+    // zero) is action i, its first entry counting; a missing one reads "0".
+    std::vector<std::optional<std::string>> found(count);
+    for (auto& [key, value] : text.Entries(kActionSection)) {
+        if (key.empty() || key.size() > 5 || (key[0] == '0' && key.size() > 1) ||
+            !std::all_of(key.begin(), key.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        const auto i = static_cast<std::size_t>(std::stoi(key));
+        if (i < count && !found[i])
+            found[i] = std::move(value);
+    }
     std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        lines.push_back(text.Read(kActionSection, std::to_string(i)));
+    lines.reserve(count);
+    for (auto& value : found)
+        lines.push_back(platform::CutToChars(value ? *value : "0", platform::kIniBufferChars - 1));
     return lines;
 }
 
@@ -401,8 +416,11 @@ MacroError MacroLibrary::WriteActionLines(std::string_view name,
     // as it stands when the lock is taken.
     const bool ok = platform::IniFile(*ActionFilePath(name)).Update([&](platform::IniText& text) {
         text.Set(kActionCountSection, kCountKey, std::to_string(lines.size()));
+        std::vector<std::pair<std::string, std::string>> entries;
+        entries.reserve(lines.size());
         for (std::size_t i = 0; i < lines.size(); ++i)
-            text.Set(kActionSection, std::to_string(i), lines[i]);
+            entries.emplace_back(std::to_string(i), lines[i]);
+        text.SetAll(kActionSection, entries);
         return true;
     });
     return ok ? MacroError::None : MacroError::FileError;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <iterator>
+#include <unordered_map>
 
 namespace zk::platform {
 
@@ -301,6 +303,71 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
     }
     AddSection(section);
     lines_.push_back(std::move(entry));
+}
+
+std::vector<std::pair<std::string, std::string>> IniText::Entries(std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    bool inSection = false;
+    for (const auto& line : lines_) {
+        if (line.kind == Kind::Section)
+            inSection = EqualsNoCase(line.name, section);
+        else if (inSection && line.kind == Kind::Entry)
+            entries.emplace_back(line.name, std::string(Unquote(ValueOf(line))));
+    }
+    return entries;
+}
+
+void IniText::SetAll(std::string_view section,
+                     const std::vector<std::pair<std::string, std::string>>& entries) {
+    const auto lowered = [](std::string_view s) {
+        std::string out(s);
+        std::transform(out.begin(), out.end(), out.begin(), Lower);
+        return out;
+    };
+    // The line each key's Set would replace: its first entry in a section of
+    // that name; and where new entries go: after the last entry (or the
+    // header) of the first such section.
+    std::unordered_map<std::string, std::size_t> existing;
+    bool inSection = false;
+    int sectionsSeen = 0;
+    std::optional<std::size_t> insertAt;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        if (line.kind == Kind::Section) {
+            inSection = EqualsNoCase(line.name, section);
+            if (inSection && ++sectionsSeen == 1)
+                insertAt = i + 1;
+        } else if (inSection && line.kind == Kind::Entry) {
+            existing.try_emplace(lowered(line.name), i);
+            if (sectionsSeen == 1)
+                insertAt = i + 1;
+        }
+    }
+    // Keys not in the text yet are added together, in order; a key given twice
+    // keeps its last value, as a second Set would replace the first.
+    std::vector<Line> added;
+    std::unordered_map<std::string, std::size_t> addedAt;
+    for (const auto& [key, value] : entries) {
+        const auto name = lowered(key);
+        if (const auto it = existing.find(name); it != existing.end()) {
+            Line& line = lines_[it->second];
+            line.raw = line.name + "=" + value;
+        } else if (const auto at = addedAt.find(name); at != addedAt.end()) {
+            Line& line = added[at->second];
+            line.raw = line.name + "=" + value;
+        } else {
+            addedAt.emplace(name, added.size());
+            added.push_back(Line{Kind::Entry, key, key + "=" + value});
+        }
+    }
+    if (added.empty())
+        return;
+    if (!insertAt) {
+        AddSection(section);
+        insertAt = lines_.size();
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*insertAt),
+                  std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
 }
 
 void IniText::AddSection(std::string_view section) {

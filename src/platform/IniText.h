@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zk::platform {
@@ -48,6 +49,14 @@ public:
     std::vector<std::string> Keys(std::string_view section) const;
 
     void Set(std::string_view section, std::string_view key, std::string_view value);
+
+    // Every entry of the section (of each section of that name, in file order)
+    // as key and value, the value as Find gives it; for reading many keys of
+    // a long section in one pass, where a key listed twice counts once, first.
+    std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
+    // Set of each entry in turn, in one pass over the text.
+    void SetAll(std::string_view section,
+                const std::vector<std::pair<std::string, std::string>>& entries);
     void AddSection(std::string_view section);
     // True when something was removed.
     bool EraseKey(std::string_view section, std::string_view key);

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <charconv>
+#include <chrono>
 #include <fstream>
 #include <mutex>
 #include <optional>
@@ -143,6 +144,38 @@ TEST_F(MacroLibraryTest, ActionsRoundTripAndShrinkingKeepsLaterKeys) {
               MacroError::BadActionLine);
     EXPECT_EQ(library.WriteActions("m", {Key(4, true, 0, "a,b")}), MacroError::BadActionLine);
     EXPECT_EQ(library.ReadActionCount("m"), 1);
+}
+
+TEST_F(MacroLibraryTest, ActionFilesAreReadAsSingleLookUpsWouldReadThem) {
+    // Keys as another writer may leave them: each action line is what a read of
+    // its own key gives, whatever the order, repeats and neighbours.
+    const fs::path file = folder / "odd.mac";
+    {
+        std::ofstream out(file);
+        out << "[MACROACTIONCOUNT]\ncount=6\n[MACROACTION]\n3=first\n01=leading zero\n"
+               " 1 = \"quoted\" \n3=second\n+2=sign\n9=beyond count\n[other]\n0=elsewhere\n"
+               "[macroaction]\n0=later section\n4="
+            << std::string(400, 'x') << "\n";
+    }
+    const auto lines = ReadActionFileLines(file);
+    ASSERT_EQ(lines.size(), 6u);
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i], IniFile(file).Read("MACROACTION", std::to_string(i))) << i;
+    EXPECT_EQ(lines[3], "first");
+    EXPECT_EQ(lines[2], "0");
+
+    // The largest file a macro can have is written and read back in one pass
+    // each (a look-up per key took seconds at this size).
+    std::vector<std::string> many(65535);
+    for (std::size_t i = 0; i < many.size(); ++i)
+        many[i] = std::to_string(i % 500) + ",0,138,4,1,keyboard_key_A";
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(library.WriteActionLines("big", many), MacroError::None);
+    EXPECT_EQ(library.ReadActionLines("big"), many);
+    many.resize(3);
+    ASSERT_EQ(library.WriteActionLines("big", many), MacroError::None);
+    EXPECT_EQ(library.ReadActionLines("big"), many);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 TEST_F(MacroLibraryTest, FilesAreFoundWithoutRegardToCase) {
@@ -389,8 +422,7 @@ TEST_F(MacroLibraryTest, ConcurrentAppendsAndRewritesOfTheIndexNeverTearIt) {
     const auto shape = ShapeOf(names);
     ASSERT_TRUE(shape) << Joined(names);
     EXPECT_EQ(shape->round, kRounds);
-    EXPECT_TRUE(shape->appended.empty() || shape->appended.back() == kAppends - 1)
-        << Joined(names);
+    EXPECT_TRUE(shape->appended.empty() || shape->appended.back() == kAppends - 1) << Joined(names);
     EXPECT_EQ(IniFile(library.IndexPath()).Keys("MACRONAME").size(), names.size());
     EXPECT_EQ(Listing(folder), (std::set<std::string>{std::string(kMouseIndexFile)}));
 }

@@ -4,10 +4,13 @@
 
 #include "support/FuzzInput.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 using namespace zk::platform;
 
@@ -29,6 +32,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const std::string cut = CutToChars(*value, 259);
             Check(cut.size() <= value->size() && value->compare(0, cut.size(), cut) == 0);
         }
+    }
+
+    // A section's entries in one pass answer as single look-ups do, and an
+    // edit of many keys at once (present ones, new ones and one given twice)
+    // leaves the text that a Set of each in turn leaves.
+    for (const auto& section : text.SectionNames()) {
+        const auto entries = text.Entries(section);
+        std::vector<std::pair<std::string, std::string>> changes;
+        for (const auto& key : text.Keys(section)) {
+            const auto first = std::find_if(entries.begin(), entries.end(), [&](const auto& e) {
+                return EqualsNoCase(e.first, key);
+            });
+            Check(first != entries.end() && first->second == text.Find(section, key));
+            changes.emplace_back(key, "v" + std::to_string(changes.size()));
+        }
+        changes.emplace_back("new key", "n1");
+        changes.emplace_back("NEW KEY", "n2");
+        IniText together = text;
+        IniText oneByOne = text;
+        together.SetAll(section, changes);
+        for (const auto& [key, value] : changes)
+            oneByOne.Set(section, key, value);
+        Check(together.Serialize() == oneByOne.Serialize());
     }
 
     // The written form reads back the same.
