@@ -3,6 +3,7 @@
 #include "controls/ChartView.h"
 #include "controls/CircleProgress.h"
 #include "controls/DeviceKeyButton.h"
+#include "controls/DevicePicture.h"
 #include "controls/LightPicture.h"
 #include "controls/WndHost.h"
 #include "ui/ControlFactory.h"
@@ -22,6 +23,7 @@ void RegisterControls() {
     ControlFactory::RegistControl(QStringLiteral("CWndUI"), &Make<CWndUI>);
     ControlFactory::RegistControl(QStringLiteral("CDeviceKeyButtonUI"), &Make<CDeviceKeyButtonUI>);
     ControlFactory::RegistControl(QStringLiteral("CLightPictureUI"), &Make<CLightPictureUI>);
+    ControlFactory::RegistControl(QStringLiteral("CDevicePictureUI"), &Make<CDevicePictureUI>);
 }
 
 QWidget* CreateControlForTag(const QString& tag, QWidget* parent) {

@@ -8,7 +8,8 @@ class QWidget;
 namespace zk::controls {
 
 // Registers "CCircleProgressUI", "CChartViewUI", "CWndUI" and
-// "CDeviceKeyButtonUI", and the LED picture class "CLightPictureUI", with the
+// "CDeviceKeyButtonUI", the LED picture class "CLightPictureUI" and the device
+// drawing "CDevicePictureUI", with the
 // window layer's control factory. Call once at start-up, before any layout is
 // built; calling again replaces the same creators.
 void RegisterControls();

@@ -6,6 +6,7 @@
 #include "controls/CircleProgress.h"
 #include "controls/ControlsTestUtil.h"
 #include "controls/DeviceKeyButton.h"
+#include "controls/DevicePicture.h"
 #include "controls/LightPicture.h"
 #include "controls/PreviewSet.h"
 #include "lighting/LightTables.h"
@@ -51,13 +52,52 @@ int PixelsTinted(const QImage& before, const QImage& after, const QRect& rect, Q
     return n;
 }
 
-} // namespace
-
-TEST(SkinPictures, KeysAndLedsLightUpInTheirTints) {
+QString StagedSkin() {
     QString stage = qEnvironmentVariable("ZK_STAGE_DIR");
     if (stage.isEmpty())
         stage = QStringLiteral(ZK_CONTROLS_STAGE_DIR);
-    const QString skin = stage + QStringLiteral("/skin");
+    return stage + QStringLiteral("/skin");
+}
+
+} // namespace
+
+TEST(SkinPictures, DeviceDrawingsAreReadWhenFirstPaintedAndFitTheirControl) {
+    const QString skin = StagedSkin();
+    if (!QFile::exists(skin + QStringLiteral("/device/mouse_side.png")))
+        GTEST_SKIP() << "the skin pictures are not drawn in " << skin.toStdString();
+    auto& rm = zk::ui::ResourceManager::GetInstance();
+    const QString saved = rm.GetResourcePath();
+    rm.SetResourcePath(skin);
+    const QImage file = LoadSkinPicture(QStringLiteral("device/mouse_side.png")).toImage();
+    ASSERT_FALSE(file.isNull());
+
+    // Wider than its control (as in the mouse's side view): scaled down to the
+    // control's width, kept in proportion and centred; until painted, not read.
+    CDevicePictureUI picture;
+    picture.setProperty("picture", QStringLiteral("device/mouse_side.png"));
+    picture.resize(file.width() / 2, file.height() * 2);
+    EXPECT_FALSE(picture.PictureLoaded());
+    const QImage shown = picture.grab().toImage();
+    EXPECT_TRUE(picture.PictureLoaded());
+    const QSize fitted = file.size().scaled(picture.size(), Qt::KeepAspectRatio);
+    const int top = (picture.height() - fitted.height()) / 2;
+    const QImage expected = file.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    for (const QPoint at : {QPoint(fitted.width() / 2, fitted.height() / 2),
+                            QPoint(fitted.width() / 3, fitted.height() * 2 / 3)})
+        EXPECT_LT(Distance(shown.pixelColor(at + QPoint(0, top)), expected.pixelColor(at)), 40);
+    // Above the drawing only the background shows.
+    EXPECT_EQ(shown.pixelColor(picture.width() / 2, top / 2), shown.pixelColor(0, 0));
+
+    // Smaller than its control: drawn at its own size in the middle.
+    picture.resize(file.width() + 40, file.height() + 20);
+    const QImage roomy = picture.grab().toImage();
+    const QPoint middle(file.width() / 2, file.height() / 2);
+    EXPECT_LT(Distance(roomy.pixelColor(middle + QPoint(20, 10)), file.pixelColor(middle)), 40);
+    rm.SetResourcePath(saved);
+}
+
+TEST(SkinPictures, KeysAndLedsLightUpInTheirTints) {
+    const QString skin = StagedSkin();
     if (!QFile::exists(skin + QStringLiteral("/device/keyboard.png")))
         GTEST_SKIP() << "the skin pictures are not drawn in " << skin.toStdString();
     auto& rm = zk::ui::ResourceManager::GetInstance();
