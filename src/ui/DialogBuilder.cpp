@@ -13,9 +13,15 @@
 #include <QFileInfo>
 #include <QLayout>
 #include <QScrollArea>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QUiLoader>
 #include <QWidget>
+#include <QtMath>
 
+#include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace zk::ui {
@@ -51,23 +57,60 @@ QWidget* Home(QWidget* parent) {
 // exists and while no size was asked of the box, those changes need nothing
 // done by the box: the popup is made in the box's font and style when it opens.
 // An editable box takes them as usual.
+//
+// Setting the size rule "minimum contents length with icon" or a minimum
+// contents length makes the popup too, so until the popup opens the box keeps
+// them and gives the size hints they give (a width for that many 'X's and an
+// icon; the items do not count).
 class LazyPopupComboBox final : public QComboBox {
+    Q_OBJECT
+    Q_PROPERTY(QComboBox::SizeAdjustPolicy sizeAdjustPolicy READ SizeRule WRITE SetSizeRule)
+    Q_PROPERTY(int minimumContentsLength READ MinimumChars WRITE SetMinimumChars)
+
 public:
     using QComboBox::QComboBox;
+
     QSize sizeHint() const override {
         sized_ = true;
-        return QComboBox::sizeHint();
+        return KeptRule() ? KeptRuleHint() : QComboBox::sizeHint();
     }
     QSize minimumSizeHint() const override {
         sized_ = true;
-        return QComboBox::minimumSizeHint();
+        return KeptRule() ? KeptRuleHint() : QComboBox::minimumSizeHint();
+    }
+    void showPopup() override {
+        ApplyKeptRule();
+        QComboBox::showPopup();
+    }
+
+    QComboBox::SizeAdjustPolicy SizeRule() const {
+        return keptRule_ ? *keptRule_ : sizeAdjustPolicy();
+    }
+    void SetSizeRule(QComboBox::SizeAdjustPolicy rule) {
+        if (rule == AdjustToMinimumContentsLengthWithIcon && !HasPopup()) {
+            keptRule_ = rule;
+            updateGeometry();
+        } else {
+            keptRule_.reset();
+            setSizeAdjustPolicy(rule);
+        }
+    }
+    int MinimumChars() const { return keptChars_ ? *keptChars_ : minimumContentsLength(); }
+    void SetMinimumChars(int chars) {
+        if (KeptRule()) {
+            keptChars_ = chars;
+            updateGeometry();
+        } else {
+            keptChars_.reset();
+            setMinimumContentsLength(chars);
+        }
     }
 
 protected:
     void changeEvent(QEvent* e) override {
         const QEvent::Type type = e->type();
         if ((type == QEvent::StyleChange || type == QEvent::FontChange) && !sized_ &&
-            !isEditable() && !findChild<QAbstractItemView*>()) {
+            !isEditable() && !HasPopup()) {
             QWidget::changeEvent(e);
             return;
         }
@@ -75,7 +118,31 @@ protected:
     }
 
 private:
+    bool HasPopup() const { return findChild<QAbstractItemView*>() != nullptr; }
+    bool KeptRule() const { return keptRule_ && !HasPopup(); }
+    // What Qt's combo box gives for its "minimum contents length with icon"
+    // rule: room for the characters and an icon, the height of a line or of
+    // the icon, and the style's frame and arrow.
+    QSize KeptRuleHint() const {
+        const QFontMetrics fm = fontMetrics();
+        const QSize icon = iconSize();
+        QSize size(MinimumChars() * fm.horizontalAdvance(QLatin1Char('X')) + icon.width() + 4,
+                   std::max(qCeil(QFontMetricsF(fm).height()), 14) + 2);
+        size.setHeight(std::max(size.height(), icon.height() + 2));
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        return style()->sizeFromContents(QStyle::CT_ComboBox, &option, size, this);
+    }
+    void ApplyKeptRule() {
+        if (keptChars_)
+            setMinimumContentsLength(*std::exchange(keptChars_, std::nullopt));
+        if (keptRule_)
+            setSizeAdjustPolicy(*std::exchange(keptRule_, std::nullopt));
+    }
+
     mutable bool sized_ = false;
+    std::optional<QComboBox::SizeAdjustPolicy> keptRule_;
+    std::optional<int> keptChars_;
 };
 
 class Loader : public QUiLoader {
@@ -177,3 +244,5 @@ QWidget* DialogBuilder::Create(const QString& nameOrFile, WindowImplBase* callba
 }
 
 } // namespace zk::ui
+
+#include "DialogBuilder.moc"

@@ -287,6 +287,16 @@ TEST(LayoutComboTest, PopupIsMadeWhenItFirstOpens) {
             ASSERT_NE(combo, nullptr);
             EXPECT_EQ(combo->findChild<QAbstractItemView*>(), nullptr);
             EXPECT_EQ(combo->font().pixelSize(), 15);
+            // Size rules kept until the popup opens size the box as Qt's own do.
+            QComboBox plain(combo->parentWidget());
+            plain.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+            plain.setMinimumContentsLength(combo->property("minimumContentsLength").toInt());
+            plain.addItems({QStringLiteral("a much longer entry than five letters")});
+            if (plain.minimumContentsLength() > 0) {
+                plain.ensurePolished();
+                EXPECT_EQ(combo->sizeHint(), plain.sizeHint());
+                EXPECT_EQ(combo->minimumSizeHint(), plain.minimumSizeHint());
+            }
             if (!combo->isVisible()) {
                 auto* pages = wnd.FindControl<QStackedWidget>(QStringLiteral("pages"));
                 pages->setCurrentWidget(combo->parentWidget());
@@ -297,6 +307,10 @@ TEST(LayoutComboTest, PopupIsMadeWhenItFirstOpens) {
             QAbstractItemView* view = combo->view();
             ASSERT_TRUE(zktest::WaitFor([&] { return view->isVisible(); }));
             EXPECT_EQ(view->font().pixelSize(), 15);
+            if (plain.minimumContentsLength() > 0) {
+                EXPECT_EQ(combo->sizeAdjustPolicy(), plain.sizeAdjustPolicy());
+                EXPECT_EQ(combo->sizeHint(), plain.sizeHint());
+            }
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                               view->visualRect(view->model()->index(1, 0)).center());
             ASSERT_TRUE(zktest::WaitFor([&] { return combo->currentIndex() == 1; }));
