@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFont>
 
 #include <cstdio>
 #include <memory>
@@ -57,6 +58,12 @@ int RunApplication(int argc, char** argv) {
     const QString moduleFolder = QString::fromStdString(platform::GetModuleFolder());
     platform::LoadPrivateFont(moduleFolder, QStringLiteral("Font/Simplified_Chinese.ttf"));
     platform::LoadPrivateFont(moduleFolder, QStringLiteral("Font/Talvane-Regular.otf"));
+    // Characters that the application font lacks come from the program's own
+    // fonts first (the Chinese one holds just the program's texts), so text
+    // drawn before the style sheet reaches a widget loads no other font.
+    QFont appFont = QApplication::font();
+    appFont.setFamilies(QStringList{appFont.family()} + platform::PrivateFontFamilies());
+    QApplication::setFont(appFont);
 
     platform::DebugLine("软件标示：" + std::to_string(kActivationMessage));
 

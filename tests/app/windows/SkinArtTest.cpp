@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -170,6 +171,34 @@ TEST(SkinArtTest, StyleSheetPicturesExist) {
     EXPECT_GT(count, 10);
     // Braces balance: an unbalanced sheet silently drops every rule after the fault.
     EXPECT_EQ(text.count(QLatin1Char('{')), text.count(QLatin1Char('}')));
+}
+
+// The Chinese font beside the program draws every character of the Chinese
+// texts, and the style sheet names its family before the system's fonts.
+TEST(SkinArtTest, ChineseFontHoldsTheChineseTexts) {
+    const QString font = SkinDir() + QStringLiteral("../Font/Simplified_Chinese.ttf");
+    if (!QFile::exists(font))
+        GTEST_SKIP() << "no Chinese font staged";
+    const QRawFont raw(font, 16);
+    ASSERT_TRUE(raw.isValid());
+    QFile texts(SkinDir() + QStringLiteral("lan_cn.xml"));
+    ASSERT_TRUE(texts.open(QIODevice::ReadOnly));
+    int checked = 0;
+    for (const QChar c : QString::fromUtf8(texts.readAll())) {
+        if (c.unicode() < 0x2E80 || c.isSurrogate())
+            continue;
+        ++checked;
+        EXPECT_TRUE(raw.supportsCharacter(c)) << QString(c).toStdString();
+    }
+    EXPECT_GT(checked, 200);
+    QFile qss(SkinDir() + QStringLiteral("style.qss"));
+    ASSERT_TRUE(qss.open(QIODevice::ReadOnly));
+    const QString sheet = QString::fromUtf8(qss.readAll());
+    const qsizetype own = sheet.indexOf(QLatin1Char('"') + raw.familyName() + QLatin1Char('"'));
+    EXPECT_GE(own, 0) << raw.familyName().toStdString();
+    if (raw.familyName() != QLatin1String("WenQuanYi Micro Hei")) { // cut down
+        EXPECT_LT(own, sheet.indexOf(QStringLiteral("\"WenQuanYi Micro Hei\"")));
+    }
 }
 
 #ifdef ZK_SKINART_TOOL
