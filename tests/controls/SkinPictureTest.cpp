@@ -22,6 +22,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 using namespace zk::controls;
 using zk::lighting::kColourWheel;
@@ -52,22 +53,31 @@ int PixelsTinted(const QImage& before, const QImage& after, const QRect& rect, Q
     return n;
 }
 
-QString StagedSkin() {
-    QString stage = qEnvironmentVariable("ZK_STAGE_DIR");
-    if (stage.isEmpty())
-        stage = QStringLiteral(ZK_CONTROLS_STAGE_DIR);
-    return stage + QStringLiteral("/skin");
-}
+// The staged skin as the resource folder, while a test runs.
+class SkinPictures : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QString stage = qEnvironmentVariable("ZK_STAGE_DIR");
+        if (stage.isEmpty())
+            stage = QStringLiteral(ZK_CONTROLS_STAGE_DIR);
+        const QString skin = stage + QStringLiteral("/skin");
+        if (!QFile::exists(skin + QStringLiteral("/device/keyboard.png")))
+            GTEST_SKIP() << "the skin pictures are not drawn in " << skin.toStdString();
+        saved_ = zk::ui::ResourceManager::GetInstance().GetResourcePath();
+        zk::ui::ResourceManager::GetInstance().SetResourcePath(skin);
+    }
+    void TearDown() override {
+        if (saved_)
+            zk::ui::ResourceManager::GetInstance().SetResourcePath(*saved_);
+    }
+
+private:
+    std::optional<QString> saved_;
+};
 
 } // namespace
 
-TEST(SkinPictures, DeviceDrawingsAreReadWhenFirstPaintedAndFitTheirControl) {
-    const QString skin = StagedSkin();
-    if (!QFile::exists(skin + QStringLiteral("/device/mouse_side.png")))
-        GTEST_SKIP() << "the skin pictures are not drawn in " << skin.toStdString();
-    auto& rm = zk::ui::ResourceManager::GetInstance();
-    const QString saved = rm.GetResourcePath();
-    rm.SetResourcePath(skin);
+TEST_F(SkinPictures, DeviceDrawingsAreReadWhenFirstPaintedAndFitTheirControl) {
     const QImage file = LoadSkinPicture(QStringLiteral("device/mouse_side.png")).toImage();
     ASSERT_FALSE(file.isNull());
 
@@ -93,17 +103,9 @@ TEST(SkinPictures, DeviceDrawingsAreReadWhenFirstPaintedAndFitTheirControl) {
     const QImage roomy = picture.grab().toImage();
     const QPoint middle(file.width() / 2, file.height() / 2);
     EXPECT_LT(Distance(roomy.pixelColor(middle + QPoint(20, 10)), file.pixelColor(middle)), 40);
-    rm.SetResourcePath(saved);
 }
 
-TEST(SkinPictures, KeysAndLedsLightUpInTheirTints) {
-    const QString skin = StagedSkin();
-    if (!QFile::exists(skin + QStringLiteral("/device/keyboard.png")))
-        GTEST_SKIP() << "the skin pictures are not drawn in " << skin.toStdString();
-    auto& rm = zk::ui::ResourceManager::GetInstance();
-    const QString saved = rm.GetResourcePath();
-    rm.SetResourcePath(skin);
-
+TEST_F(SkinPictures, KeysAndLedsLightUpInTheirTints) {
     const QPoint kbAt(0, 0);
     const QPoint msAt(zk::art::kKeyboardPicture.w + 20, 0);
     QWidget page;
@@ -186,5 +188,4 @@ TEST(SkinPictures, KeysAndLedsLightUpInTheirTints) {
                   10)
             << "LED " << i;
     }
-    rm.SetResourcePath(saved);
 }
