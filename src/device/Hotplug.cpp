@@ -16,61 +16,19 @@ namespace zk::device {
 
 namespace {
 
-struct Listeners {
-    std::mutex mutex;
-    std::uint64_t next = 1;
-    std::map<std::uint64_t, std::shared_ptr<const std::function<void()>>> byId;
-};
-
-Listeners& TheListeners() {
-    static Listeners listeners;
-    return listeners;
-}
-
-void Unsubscribe(std::uint64_t id) {
-    if (id == 0)
-        return;
-    auto& l = TheListeners();
-    std::lock_guard lock(l.mutex);
-    l.byId.erase(id);
+platform::Broadcast<>& Notices() {
+    static platform::Broadcast<> notices;
+    return notices;
 }
 
 } // namespace
 
-HotplugSubscription::~HotplugSubscription() {
-    Unsubscribe(id_);
-}
-
-HotplugSubscription::HotplugSubscription(HotplugSubscription&& other) noexcept
-    : id_(std::exchange(other.id_, 0)) {}
-
-HotplugSubscription& HotplugSubscription::operator=(HotplugSubscription&& other) noexcept {
-    if (this != &other) {
-        Unsubscribe(id_);
-        id_ = std::exchange(other.id_, 0);
-    }
-    return *this;
-}
-
 HotplugSubscription SubscribeHotplug(std::function<void()> listener) {
-    auto& l = TheListeners();
-    std::lock_guard lock(l.mutex);
-    const std::uint64_t id = l.next++;
-    l.byId.emplace(id, std::make_shared<const std::function<void()>>(std::move(listener)));
-    return HotplugSubscription(id);
+    return Notices().Subscribe(std::move(listener));
 }
 
 void RaiseHotplug() {
-    std::vector<std::shared_ptr<const std::function<void()>>> calls;
-    {
-        auto& l = TheListeners();
-        std::lock_guard lock(l.mutex);
-        for (const auto& [id, listener] : l.byId)
-            calls.push_back(listener);
-    }
-    for (const auto& call : calls)
-        if (*call)
-            (*call)();
+    Notices().Raise();
 }
 
 // ---------------------------------------------------------------------------------------------

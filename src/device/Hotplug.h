@@ -4,6 +4,8 @@
 // "hidraw" subsystem), the emulated bus when a device is plugged or unplugged; the detection
 // threads listen, so that a plugged device is found without waiting for the next scan.
 
+#include "platform/Broadcast.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -13,19 +15,7 @@
 namespace zk::device {
 
 // Keeps a listener registered while it lives.
-class HotplugSubscription {
-public:
-    HotplugSubscription() = default;
-    explicit HotplugSubscription(std::uint64_t id) : id_(id) {}
-    ~HotplugSubscription();
-    HotplugSubscription(HotplugSubscription&& other) noexcept;
-    HotplugSubscription& operator=(HotplugSubscription&& other) noexcept;
-    HotplugSubscription(const HotplugSubscription&) = delete;
-    HotplugSubscription& operator=(const HotplugSubscription&) = delete;
-
-private:
-    std::uint64_t id_ = 0;
-};
+using HotplugSubscription = platform::Broadcast<>::Subscription;
 
 // Registers `listener`; it is called on the thread that raises a notice, so it must not block.
 [[nodiscard]] HotplugSubscription SubscribeHotplug(std::function<void()> listener);
