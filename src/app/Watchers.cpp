@@ -1,9 +1,11 @@
 #include "app/Watchers.h"
 
 #include "app/MainWnd.h"
+#include "platform/FileIo.h"
 #include "platform/ForegroundApp.h"
 #include "platform/Log.h"
 #include "profiles/AppWatcher.h"
+#include "profiles/ProfileIndex.h"
 #include "ui/Controls.h"
 
 #include <QMetaObject>
@@ -13,6 +15,7 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <filesystem>
 #include <mutex>
 #include <string>
 
@@ -110,6 +113,13 @@ ThreadPlaces::Body WatcherBody(WatcherHost* host, const profiles::WatcherEntry& 
         env.wait = [stop = param.stop](std::chrono::milliseconds wait) {
             return stop->WaitFor(wait);
         };
+        // A write of the index file ends an idle watcher's sleep.
+        const auto indexPath = profiles::ProfileIndex(watcher.device).File().Path();
+        const auto wake = platform::FileReplacements().Subscribe(
+            [stop = param.stop, indexPath](const std::filesystem::path& written) {
+                if (written == indexPath)
+                    stop->Wake();
+            });
         env.log = [](std::string_view line) { platform::DebugLine(line); };
         profiles::RunWatcher(watcher, env);
     };

@@ -91,7 +91,7 @@ private:
 
 // How long a kept listing or presence answer stands without any change seen in the device folder
 // (a folder whose nodes come and go without inotify events, as a bind mount can).
-inline constexpr std::chrono::seconds kHidrawListingMaxAge{5};
+inline constexpr std::chrono::seconds kHidrawListingMaxAge{30};
 
 class HidrawBackend : public IHidBackend {
 public:

@@ -112,7 +112,13 @@ bool ReplaceFileLocked(const std::filesystem::path& path, std::string_view bytes
     // Make the rename itself durable.
     if (const UniqueFd dir(::open(Folder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)); dir)
         ::fsync(dir.Get());
+    FileReplacements().Raise(path);
     return true;
+}
+
+Broadcast<std::filesystem::path>& FileReplacements() {
+    static Broadcast<std::filesystem::path> replacements;
+    return replacements;
 }
 
 bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {

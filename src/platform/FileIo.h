@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Broadcast.h"
 #include "platform/UniqueFd.h"
 
 namespace zk::platform {
@@ -51,5 +52,9 @@ private:
 // WriteFileAtomically for a caller that holds the file's FileWriteLock (for a
 // read-modify-write); also removes temporary files of writers that died.
 bool ReplaceFileLocked(const std::filesystem::path& path, std::string_view bytes);
+
+// Told of each file this process replaced, with the path as the writer gave it,
+// once the new contents are in place.
+Broadcast<std::filesystem::path>& FileReplacements();
 
 } // namespace zk::platform

@@ -120,13 +120,14 @@ void RunWatcher(const WatcherEntry& watcher, const ProfileIndex& index,
     // The index file as it was when a cycle found no profile linked and so
     // selected the user's choice: while the file stays so, a cycle could
     // change nothing, and none runs (no look at the foreground program, no
-    // call on the main thread).
+    // call on the main thread); the watcher sleeps until woken or
+    // kWatcherIdleRecheck.
     bool idle = false;
     FileVersion idleVersion;
     while (!env.wait(kWatcherStopPoll)) {
         const FileVersion version = FileVersion::Of(index.File().Path());
         if (idle && idleVersion == version) {
-            if (env.wait(kWatcherSettle + kWatcherPeriod))
+            if (env.wait(kWatcherIdleRecheck))
                 break;
             continue;
         }

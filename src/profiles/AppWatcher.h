@@ -42,6 +42,11 @@ inline constexpr std::string_view kDebugForegroundUnknown = "文件名字访问�
 inline constexpr std::chrono::milliseconds kWatcherStopPoll{0};
 inline constexpr std::chrono::milliseconds kWatcherSettle{100};
 inline constexpr std::chrono::milliseconds kWatcherPeriod{2000};
+// How long a watcher with no profile linked sleeps before it looks at its index
+// file again: a write of the file by this program wakes it at once (the program
+// wires the watchers to its file replacements), so this wait only bounds how
+// late a change made by another program is seen.
+inline constexpr std::chrono::milliseconds kWatcherIdleRecheck{30000};
 
 // The selectors as the main thread sees them (called on the main thread).
 class WatchedSelectors {

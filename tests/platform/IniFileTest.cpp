@@ -368,3 +368,22 @@ TEST(FileIo, AtomicWriteReplacesContentAndKeepsPermissions) {
     ASSERT_TRUE(ini.WriteInt("A", "N", -42));
     EXPECT_EQ(ini.ReadInt("A", "N"), -42);
 }
+
+TEST(FileIo, ReplacementsAreAnnouncedOnceInPlace) {
+    zktest::TempDir dir;
+    const auto path = dir / "index.ini";
+    std::vector<std::pair<std::filesystem::path, std::string>> heard;
+    auto subscription =
+        zk::platform::FileReplacements().Subscribe([&](const std::filesystem::path& written) {
+            heard.emplace_back(written, zk::platform::ReadWholeFile(written).value_or("?"));
+        });
+    ASSERT_TRUE(zk::platform::WriteFileAtomically(path, "[a]\n"));
+    ASSERT_TRUE(IniFile(path).Write("a", "k", "v"));
+    EXPECT_FALSE(zk::platform::WriteFileAtomically(dir / "missing" / "x.ini", "x"));
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[0], std::make_pair(path, std::string("[a]\n")));
+    EXPECT_EQ(heard[1], std::make_pair(path, std::string("[a]\nk=v\n")));
+    subscription.Reset();
+    ASSERT_TRUE(zk::platform::WriteFileAtomically(path, "later"));
+    EXPECT_EQ(heard.size(), 2u);
+}
