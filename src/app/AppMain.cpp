@@ -85,10 +85,11 @@ int RunApplication(int argc, char** argv) {
     ApplySkinStyle(rm.GetResourcePath());
     RegisterControlClasses();
 
-    // udev's add and remove events of hidraw nodes wake the detection threads.
+    // Hidraw nodes added, removed or given other rights (the watch of /dev, udev's events) wake
+    // the detection and notification threads.
     device::HidrawMonitor hotplug;
     if (!cmd.options.emulate && !hotplug.Start())
-        platform::DebugLine("no udev events: devices are found by the periodic scan");
+        platform::DebugLine("hidraw nodes are not watched: devices are found by the periodic scan");
 
     auto window = std::make_unique<CMainWnd>();
     window->SetStartMinimized(cmd.options.minimized);

@@ -256,6 +256,7 @@ void Subsystems::InstallSeams() {
     };
     auto notifications = [this](DeviceKind kind) {
         return [this, kind](const ThreadParam& param) {
+            const auto wake = WakeOnHotplug(param); // a plugged device is found at once
             connection::RunNotifications(kind, *link_, StopWaitOf(param));
         };
     };

@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <mutex>
@@ -61,6 +62,9 @@ public:
             startScanned_ = true;
             link_.QueueControlChanges({Change(ControlOp::StartScanned, "")});
         }
+        if (!channel_.IsConnected() && !listingFailed_ && !ownInterfaceListed_ &&
+            CHidDevice::ChangesAnnounced())
+            return timing_.noticedScanPause;
         if (id_.kind == DeviceKind::Mouse)
             return timing_.mousePoll;
         return channel_.IsConnected() ? timing_.connectedPoll : timing_.disconnectedPoll;
@@ -143,6 +147,9 @@ private:
         listingFailed_ = false;
         const std::vector<std::string> paths = hid.pathList;
         const std::vector<HidInterfaceInfo> infos = hid.pathInfo;
+        ownInterfaceListed_ = std::any_of(infos.begin(), infos.end(), [this](const auto& info) {
+            return info.vendorId == id_.vendorId && id_.AcceptsProduct(info.productId);
+        });
         for (size_t i = 0; i < paths.size(); ++i) {
             const uint16_t vendor = i < infos.size() ? infos[i].vendorId : 0;
             if (vendor != id_.vendorId)
@@ -241,6 +248,7 @@ private:
     bool firstScan_ = true;
     bool startScanned_ = false;
     bool listingFailed_ = false;
+    bool ownInterfaceListed_ = false; // by the last scan: one of the kind's products
     bool noAccessReported_ = false;
     int sameModeShown_ = -1; // last visibility handed over; -1 none since (dis)connect
 };

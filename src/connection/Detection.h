@@ -14,7 +14,11 @@
 //
 // Between steps the thread waits with `stop`; a wait that ends early without
 // the stop (a hot-plug notice woke it) makes the next step come at once, so a
-// plugged device is found without waiting for the next scan.
+// plugged device is found without waiting for the next scan. While the HID
+// back end announces every change, a scan that found no interface of the kind
+// waits for such a notice (at most noticedScanPause) instead of scanning every
+// second; an interface that is listed but could not be opened is tried again
+// at the usual poll.
 //
 // A poll step runs under the channel's transaction lock; nothing in it waits
 // for the GUI thread. The channels, the link and the timing must outlive the
@@ -64,6 +68,9 @@ struct DetectionTiming {
     std::chrono::milliseconds connectedPoll{100};     // mousepad and keyboard
     std::chrono::milliseconds disconnectedPoll{1000}; // mousepad and keyboard
     std::chrono::milliseconds keyboardConnectPause{100};
+    // Instead of the poll of a device that is not connected, when none of its interfaces is
+    // listed and its plugging will be announced (a hot-plug notice ends the pause).
+    std::chrono::milliseconds noticedScanPause{kNoticedScanPause};
 };
 
 void RunDetection(DeviceKind kind, const DeviceChannels& channels, const PresentationNames& names,

@@ -73,5 +73,8 @@ using StopWait = std::function<bool(std::chrono::milliseconds)>;
 // The look at the stop event before each step: without waiting, since every
 // step ends in a wait of its own (the scan's pause, the read's time-out).
 inline constexpr std::chrono::milliseconds kStopCheck{0};
+// The pause of a scan that found nothing of its kind while every interface that appears raises
+// a hot-plug notice, which ends the pause early: a safety look for a notice that went missing.
+inline constexpr std::chrono::milliseconds kNoticedScanPause{30000};
 
 } // namespace zk::connection

@@ -23,8 +23,11 @@ std::string_view ExitLine(DeviceKind kind) {
 }
 
 // Scans for the notification interface and opens it in `hid`; false when it
-// is not there (or the interfaces cannot be listed).
-bool FindInterface(const device::DeviceIdentity& id, CHidDevice& hid, bool& listingFailed) {
+// is not there (or the interfaces cannot be listed). `listed` tells whether
+// the listing held one of the kind's products.
+bool FindInterface(const device::DeviceIdentity& id, CHidDevice& hid, bool& listingFailed,
+                   bool& listed) {
+    listed = false;
     if (hid.EnumeratePaths() == 0) {
         if (!listingFailed)
             platform::DebugLine("HID interface listing failed; notifications retry");
@@ -38,6 +41,7 @@ bool FindInterface(const device::DeviceIdentity& id, CHidDevice& hid, bool& list
         if (i >= infos.size() || infos[i].vendorId != id.vendorId ||
             !id.AcceptsProduct(infos[i].productId))
             continue;
+        listed = true;
         hid.openForRead = 1;
         hid.openForWrite = 0;
         hid.openOverlapped = 1;
@@ -100,9 +104,10 @@ void RunNotifications(DeviceKind kind, MainWindowLink& link, const StopWait& sto
         return;
     CHidDevice hid;
     bool listingFailed = false;
+    bool listed = false;
     bool stopped = false;
     while (!stopped && !stop(kStopCheck)) {
-        if (FindInterface(*id, hid, listingFailed)) {
+        if (FindInterface(*id, hid, listingFailed, listed)) {
             const std::string path = hid.devicePath;
             const uint32_t length = hid.caps.inputReportByteLength;
             for (;;) {
@@ -132,7 +137,8 @@ void RunNotifications(DeviceKind kind, MainWindowLink& link, const StopWait& sto
             hid.Close();
         }
         FreePaths(hid);
-        if (stopped || stop(timing.rescanPause))
+        const bool awaitNotice = !listed && !listingFailed && CHidDevice::ChangesAnnounced();
+        if (stopped || stop(awaitNotice ? timing.noticedRescanPause : timing.rescanPause))
             break;
     }
     platform::DebugLine(ExitLine(kind));

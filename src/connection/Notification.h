@@ -28,6 +28,8 @@ namespace zk::connection {
 struct NotificationTiming {
     std::chrono::milliseconds readTimeout{500};
     std::chrono::milliseconds rescanPause{1000};
+    // Instead of rescanPause when the device is not listed and its plugging will be announced.
+    std::chrono::milliseconds noticedRescanPause{kNoticedScanPause};
 };
 
 // Acts on one notification code of a kind: sends its message and waits for

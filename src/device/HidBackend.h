@@ -81,6 +81,9 @@ public:
     // Presence test: whether the interface at `path` is still plugged in, without opening it
     // for reading or writing and without disturbing an open connection.
     virtual bool IsPresent(const std::string& path) = 0;
+    // True when every interface that appears or goes raises a hot-plug notice (device/Hotplug.h),
+    // so that a scan that found nothing may wait for one instead of looking again soon.
+    virtual bool AnnouncesChanges() const { return false; }
 };
 
 // The back end in use. Never null: the hidraw back end unless another one was installed.

@@ -330,4 +330,8 @@ bool CHidDevice::IsPresent(const std::string& path) {
     return CurrentHidBackend()->IsPresent(path);
 }
 
+bool CHidDevice::ChangesAnnounced() {
+    return CurrentHidBackend()->AnnouncesChanges();
+}
+
 } // namespace zk::device

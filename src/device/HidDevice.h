@@ -92,6 +92,8 @@ public:
     // Presence test of an interface path: true while it is plugged in. Needs no access rights
     // and does not disturb an open connection to it.
     static bool IsPresent(const std::string& path);
+    // True while every interface that appears or goes raises a hot-plug notice.
+    static bool ChangesAnnounced();
 
     // --- fields ---
     std::vector<std::string> pathList;      // paths found by the last enumeration

@@ -1,6 +1,7 @@
 #include "device/HidrawBackend.h"
 
 #include "device/HidReportDescriptor.h"
+#include "device/Hotplug.h"
 #include "platform/UniqueFd.h"
 
 #include <algorithm>
@@ -19,7 +20,6 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
-#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -425,40 +425,21 @@ bool Fresh(std::chrono::steady_clock::time_point since) {
 
 } // namespace
 
-// Counts the changes of hidraw nodes in a device folder: node files created, removed, renamed or
-// given other rights (udev sets the rights after the kernel made the node).
+// Counts the changes of hidraw nodes in a device folder.
 class HidrawBackend::NodeWatch {
 public:
-    explicit NodeWatch(const std::string& devRoot)
-        : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-        if (fd_ && ::inotify_add_watch(fd_.Get(), devRoot.c_str(),
-                                       IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_FROM |
-                                           IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF) < 0)
-            fd_.Reset();
-    }
+    explicit NodeWatch(const std::string& devRoot) : fd_(WatchHidrawNodes(devRoot)) {}
 
     // One more than the number of changes so far, after reading the waiting events; 0 once the
     // folder cannot be watched (never could, or the watch ended).
     std::uint64_t Generation() {
         std::lock_guard lock(mutex_);
-        alignas(inotify_event) char buffer[4096];
-        while (fd_) {
-            const ssize_t n =
-                RetryOnEintr([&] { return ::read(fd_.Get(), buffer, sizeof buffer); });
-            if (n <= 0) {
-                if (n < 0 && errno != EAGAIN)
-                    fd_.Reset();
-                break;
-            }
-            for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                if (event->mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT))
-                    fd_.Reset(); // the folder itself went: watch no more
-                else if ((event->mask & IN_Q_OVERFLOW) ||
-                         (event->len > 0 && std::strncmp(event->name, "hidraw", 6) == 0))
-                    ++generation_;
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
+        if (fd_) {
+            const HidrawNodeEvents seen = ReadHidrawNodeEvents(fd_.Get());
+            if (seen.changed)
+                ++generation_;
+            if (seen.ended)
+                fd_.Reset(); // watch no more
         }
         return fd_ ? generation_ : 0;
     }
@@ -470,11 +451,11 @@ private:
 };
 
 HidrawBackend::HidrawBackend()
-    : lister_(ListHidrawNodesUdev), lookup_(FindHidrawNodeUdev),
-      watch_(std::make_unique<NodeWatch>("/dev")) {}
+    : lister_(ListHidrawNodesUdev), lookup_(FindHidrawNodeUdev), watchedRoot_("/dev"),
+      watch_(std::make_unique<NodeWatch>(watchedRoot_)) {}
 
 HidrawBackend::HidrawBackend(HidrawNodeLister lister, const std::string& watchedDevRoot)
-    : lister_(std::move(lister)),
+    : lister_(std::move(lister)), watchedRoot_(watchedDevRoot),
       watch_(watchedDevRoot.empty() ? nullptr : std::make_unique<NodeWatch>(watchedDevRoot)) {}
 
 HidrawBackend::~HidrawBackend() = default;
@@ -524,6 +505,10 @@ bool HidrawBackend::Enumerate(std::vector<HidInterfaceInfo>& interfaces) {
         keptListingTime_ = std::chrono::steady_clock::now();
     }
     return true;
+}
+
+bool HidrawBackend::AnnouncesChanges() const {
+    return !watchedRoot_.empty() && HidrawNoticesComplete(watchedRoot_);
 }
 
 bool HidrawBackend::FindNode(const std::string& devnode, HidrawNode& node) {

@@ -8,10 +8,11 @@
 // parent's HID_ID property and the descriptor from its report_descriptor file in sysfs, so
 // enumeration needs no access rights to the nodes.
 //
-// Detection lists the interfaces every second and tests a connected device's presence up to ten
-// times a second. Where the device folder can be watched (inotify), a listing and a presence
-// answer are kept until a hidraw node appears, goes or changes its rights there, or for at most
-// kHidrawListingMaxAge, so that an idle scan reads no file.
+// Detection lists the interfaces every second (or, while a hidraw monitor announces every change,
+// when a node changes) and tests a connected device's presence up to ten times a second. Where
+// the device folder can be watched (inotify), a listing and a presence answer are kept until a
+// hidraw node appears, goes or changes its rights there, or for at most kHidrawListingMaxAge, so
+// that an idle scan reads no file.
 
 #include "device/HidBackend.h"
 
@@ -106,6 +107,8 @@ public:
     // The node still exists and belongs to the same plugged-in device (same HID parent) as
     // when it was last listed or opened. Nothing is opened.
     bool IsPresent(const std::string& path) override;
+    // While a hidraw monitor watches the listed folder (device/Hotplug.h).
+    bool AnnouncesChanges() const override;
 
 private:
     class NodeWatch;
@@ -117,8 +120,9 @@ private:
 
     HidrawNodeLister lister_;
     std::function<bool(const std::string&, HidrawNode&)> lookup_; // empty: search the listing
-    std::unique_ptr<NodeWatch> watch_;                            // null: nothing is kept
-    std::mutex listingMutex_; // one listing at a time; guards the kept listing
+    std::string watchedRoot_;
+    std::unique_ptr<NodeWatch> watch_; // null: nothing is kept
+    std::mutex listingMutex_;          // one listing at a time; guards the kept listing
     std::optional<std::vector<HidInterfaceInfo>> keptListing_;
     std::uint64_t keptListingGeneration_ = 0;
     std::chrono::steady_clock::time_point keptListingTime_;

@@ -1,15 +1,18 @@
 #pragma once
 // Hot-plug notices: whoever sees an HID interface appear or disappear raises one, and every
 // listener hears it at once. The hidraw monitor raises them for real devices (udev events of the
-// "hidraw" subsystem), the emulated bus when a device is plugged or unplugged; the detection
-// threads listen, so that a plugged device is found without waiting for the next scan.
+// "hidraw" subsystem, and inotify events of the hidraw nodes in /dev, which need no udev daemon),
+// the emulated bus when a device is plugged or unplugged; the detection and notification threads
+// listen, so that a plugged device is found without waiting for the next scan.
 
 #include "platform/Broadcast.h"
+#include "platform/UniqueFd.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 
 namespace zk::device {
@@ -22,24 +25,43 @@ using HotplugSubscription = platform::Broadcast<>::Subscription;
 // Tells every listener that an interface appeared or disappeared.
 void RaiseHotplug();
 
-// Watches udev's events of the "hidraw" subsystem on a thread of its own and raises a hot-plug
-// notice for each added or removed node. Without a running udev daemon no event arrives and the
-// detection threads' periodic scan finds devices as before.
+// What one read of a device folder's watch saw.
+struct HidrawNodeEvents {
+    bool changed = false; // a hidraw node appeared, went or changed its rights, or events were lost
+    bool ended = false;   // the watch ended: the folder itself went, or the watch failed
+};
+// Watches the hidraw nodes of `devRoot` with inotify (non-blocking): node files created, removed,
+// renamed or given other rights (udev sets the rights after the kernel made the node). An empty
+// handle when the folder cannot be watched.
+platform::UniqueFd WatchHidrawNodes(const std::string& devRoot);
+// Reads every event waiting on such a watch.
+HidrawNodeEvents ReadHidrawNodeEvents(int watchFd);
+
+// True while a hidraw monitor watches `devRoot`: then every hidraw node that appears there, goes
+// or changes its rights raises a hot-plug notice, and a scan that found nothing may wait for one.
+bool HidrawNoticesComplete(const std::string& devRoot);
+
+// Watches, on a thread of its own, the hidraw nodes of the device folder and udev's events of the
+// "hidraw" subsystem, and raises a hot-plug notice for each node added, removed or given other
+// rights. The folder's watch works without a udev daemon; when it cannot be set up or ends,
+// notices are no longer complete and the detection threads scan every second as before.
 class HidrawMonitor {
 public:
-    HidrawMonitor() = default;
+    explicit HidrawMonitor(std::string devRoot = "/dev");
     ~HidrawMonitor(); // stops the thread
     HidrawMonitor(const HidrawMonitor&) = delete;
     HidrawMonitor& operator=(const HidrawMonitor&) = delete;
 
-    // False when udev's event socket cannot be opened (nothing is watched then).
+    // False when neither the folder's watch nor udev's event socket can be set up (nothing is
+    // watched then).
     bool Start();
     void Stop();
     bool Running() const { return thread_.joinable(); }
 
 private:
+    std::string devRoot_;
     std::thread thread_;
-    int stopFd_ = -1;
+    platform::UniqueFd stopFd_;
 };
 
 } // namespace zk::device

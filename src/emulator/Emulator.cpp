@@ -644,10 +644,13 @@ EmulatedBus::EmulatedBus(const EmulatorOptions& options) : state_(std::make_shar
 EmulatedBus::~EmulatedBus() = default;
 
 EmulatedDevice& EmulatedBus::AddDevice(const DeviceOptions& options) {
-    std::lock_guard lock(state_->mutex);
+    std::unique_lock lock(state_->mutex);
     auto impl = std::make_unique<EmulatedDevice::Impl>(options, state_->nextSerial++);
     state_->devices.push_back(std::unique_ptr<EmulatedDevice>(new EmulatedDevice(std::move(impl))));
-    return *state_->devices.back();
+    EmulatedDevice& added = *state_->devices.back();
+    lock.unlock();
+    device::RaiseHotplug(); // as udev announces an added node
+    return added;
 }
 
 EmulatedDevice* EmulatedBus::Find(DeviceKind kind) const {
@@ -723,6 +726,10 @@ bool EmulatedBus::IsPresent(const std::string& path) {
         if (d->ConfigPath() == path || (!d->NotifyPath().empty() && d->NotifyPath() == path))
             return d->Plugged();
     return false;
+}
+
+bool EmulatedBus::AnnouncesChanges() const {
+    return true; // plugging, unplugging and adding a device raise notices
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -184,6 +184,7 @@ public:
     std::unique_ptr<device::IHidConnection> Open(const std::string& path,
                                                  const device::HidOpenFlags& flags) override;
     bool IsPresent(const std::string& path) override;
+    bool AnnouncesChanges() const override;
 
     struct State;
 
