@@ -35,6 +35,18 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
     return true;
 }
 
+// The three channels with the mouse's identity, and the window's names of the kinds.
+struct MouseChannels {
+    MouseChannels() { mouse.SetIdentity(0x260D, 0x1138, 0x0092, 0xFF1C); }
+
+    zk::protocol::DeviceChannel keyboard, mouse, mousepad;
+    const conn::DeviceChannels channels{&keyboard, &mouse, &mousepad};
+    const conn::PresentationNames names{
+        {"ms_tab", "ms_tab_panel", "ms_deng_same_mode", "config_list", {}},
+        {"kb_tab", "kb_tab_panel", "kb_deng_same_mode", "kb_combo", {}},
+        {"mp_tab", "", "mp_deng_same_mode", "mp_combo", {}}};
+};
+
 TEST(HotplugWake, PlugAndUnplugReachTheDetectionThreadLongBeforeItsNextScan) {
     zktest::TempHome home;
     zk::emulator::EmulatorOptions options;
@@ -43,13 +55,8 @@ TEST(HotplugWake, PlugAndUnplugReachTheDetectionThreadLongBeforeItsNextScan) {
     auto installation = zk::emulator::InstallEmulatedBus(options);
     zk::emulator::EmulatedDevice& mouse = *installation->Bus().Mouse();
 
-    zk::protocol::DeviceChannel keyboard, mouseChannel, mousepad;
-    mouseChannel.SetIdentity(0x260D, 0x1138, 0x0092, 0xFF1C);
-    const conn::DeviceChannels channels{&keyboard, &mouseChannel, &mousepad};
-    const conn::PresentationNames names{
-        {"ms_tab", "ms_tab_panel", "ms_deng_same_mode", "config_list", {}},
-        {"kb_tab", "kb_tab_panel", "kb_deng_same_mode", "kb_combo", {}},
-        {"mp_tab", "", "mp_deng_same_mode", "mp_combo", {}}};
+    MouseChannels devices;
+    zk::protocol::DeviceChannel& mouseChannel = devices.mouse;
     conn::DetectionTiming timing;
     timing.mousePoll = 60s; // only a wake-up can make the next step come soon
     zktest::RecordingLink link;
@@ -59,7 +66,7 @@ TEST(HotplugWake, PlugAndUnplugReachTheDetectionThreadLongBeforeItsNextScan) {
     ASSERT_TRUE(places.Start(zk::app::kPlaceMouseDetection, [&](const ThreadParam& param) {
         const auto wake = zk::app::WakeOnHotplug(param);
         conn::RunDetection(
-            conn::DeviceKind::Mouse, channels, names, link,
+            conn::DeviceKind::Mouse, devices.channels, devices.names, link,
             [stop = param.stop](std::chrono::milliseconds t) { return stop->WaitFor(t); }, timing);
     }));
     ASSERT_TRUE(WaitFor([&] { return mouseChannel.IsConnected(); }, 2s)); // the first scan
@@ -117,13 +124,7 @@ TEST_P(AbsentMouseScans, WaitForANoticeOnlyWhileTheDeviceFolderIsWatched) {
         ASSERT_TRUE(monitor.Start());
     }
 
-    zk::protocol::DeviceChannel keyboard, mouse, mousepad;
-    mouse.SetIdentity(0x260D, 0x1138, 0x0092, 0xFF1C);
-    const conn::DeviceChannels channels{&keyboard, &mouse, &mousepad};
-    const conn::PresentationNames names{
-        {"ms_tab", "ms_tab_panel", "ms_deng_same_mode", "config_list", {}},
-        {"kb_tab", "kb_tab_panel", "kb_deng_same_mode", "kb_combo", {}},
-        {"mp_tab", "", "mp_deng_same_mode", "mp_combo", {}}};
+    MouseChannels devices;
     conn::DetectionTiming timing;
     timing.mousePoll = 20ms;
     conn::NotificationTiming notes;
@@ -136,7 +137,8 @@ TEST_P(AbsentMouseScans, WaitForANoticeOnlyWhileTheDeviceFolderIsWatched) {
     places.CreateStopEvents();
     ASSERT_TRUE(places.Start(zk::app::kPlaceMouseDetection, [&](const ThreadParam& param) {
         const auto wake = zk::app::WakeOnHotplug(param);
-        conn::RunDetection(conn::DeviceKind::Mouse, channels, names, link, waitOf(param), timing);
+        conn::RunDetection(conn::DeviceKind::Mouse, devices.channels, devices.names, link,
+                           waitOf(param), timing);
     }));
     ASSERT_TRUE(places.Start(zk::app::kPlaceMouseNotifications, [&](const ThreadParam& param) {
         const auto wake = zk::app::WakeOnHotplug(param);
@@ -166,7 +168,7 @@ TEST_P(AbsentMouseScans, WaitForANoticeOnlyWhileTheDeviceFolderIsWatched) {
         EXPECT_TRUE(polling()) << "the watch ended";
     }
     EXPECT_EQ(places.StopAll(10s), zk::app::StopOutcome::AllEnded);
-    EXPECT_FALSE(mouse.IsConnected());
+    EXPECT_FALSE(devices.mouse.IsConnected());
     zk::device::InstallHidBackend(nullptr);
 }
 
