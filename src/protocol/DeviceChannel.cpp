@@ -27,6 +27,7 @@ void DeviceChannel::SetIdentity(uint16_t vendor, uint16_t product, uint16_t hidU
 void DeviceChannel::MarkDisconnected() {
     connected.store(0);
     effectPause.store(0);
+    budgetMs_.store(givenBudgetMs_.load()); // the next device has not shown its pace yet
     // A probe of the device that went ends at once.
     std::lock_guard lock(probeMutex_);
     probeWake_.notify_all();
@@ -35,7 +36,8 @@ void DeviceChannel::MarkDisconnected() {
 void DeviceChannel::FailFast(std::chrono::milliseconds budget, AnswerNotice notice) {
     StopProbe();
     notice_ = std::move(notice);
-    budgetMs_.store(static_cast<uint32_t>(std::max<long long>(0, budget.count())));
+    givenBudgetMs_.store(static_cast<uint32_t>(std::max<long long>(0, budget.count())));
+    budgetMs_.store(givenBudgetMs_.load());
     answering_.store(true);
     std::lock_guard lock(probeMutex_);
     probeStop_ = false;
@@ -96,6 +98,13 @@ void DeviceChannel::HandToProbe(const FrameBytes& request, bool written,
     probe_ = std::thread([this, request, written, waited] { Probe(request, written, waited); });
 }
 
+void DeviceChannel::GrowBudget(std::chrono::milliseconds answerTime) {
+    const auto wanted =
+        static_cast<uint32_t>(std::min<long long>(kResponseTimeoutMs, 2 * answerTime.count()));
+    if (wanted > budgetMs_.load())
+        budgetMs_.store(wanted);
+}
+
 bool DeviceChannel::ProbePause(std::chrono::milliseconds pause) {
     std::unique_lock lock(probeMutex_);
     probeWake_.wait_for(lock, pause, [this] { return probeStop_ || !IsConnected(); });
@@ -118,6 +127,7 @@ void DeviceChannel::Probe(FrameBytes request, bool written, std::chrono::millise
         bool answered = false;
         bool writeFailed = false;
         bool writeRefused = false; // failed at once: the device went
+        const auto roundStart = std::chrono::steady_clock::now();
         {
             std::lock_guard lock(transactionLock);
             if (writeFirst) {
@@ -136,6 +146,9 @@ void DeviceChannel::Probe(FrameBytes request, bool written, std::chrono::millise
             }
         }
         if (answered) {
+            if (!writeFirst)
+                GrowBudget(waited + std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now() - roundStart));
             answering_.store(true);
             if (announced && notice_)
                 notice_(true);

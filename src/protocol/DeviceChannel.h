@@ -52,6 +52,14 @@
 //                              `notice(true)` when it answers again. Both come
 //                              from the probe thread. A disconnect ends the
 //                              probe and clears the state.
+//                              A request that the probe sees answered in
+//                              its first round (late, but without writing it
+//                              again) shows a slow device, not a stalled
+//                              one: the budget grows to twice that answer
+//                              time (at most the 300 ms answer time), so
+//                              that later transactions wait for its answers
+//                              instead of handing each one to the probe. A
+//                              disconnect restores the budget given.
 //   IsAnswering()              false from the first unanswered request until
 //                              the probe's request is answered
 // Fail-fast transactions come from one thread (the window's).
@@ -128,6 +136,8 @@ private:
     // Marks the channel not answering and hands `request` to the probe.
     void HandToProbe(const FrameBytes& request, bool written, std::chrono::milliseconds waited);
     void Probe(FrameBytes request, bool written, std::chrono::milliseconds waited);
+    // Lets later transactions wait for an answer that took `answerTime`.
+    void GrowBudget(std::chrono::milliseconds answerTime);
     // Waits `pause` unless the probe is told to stop; false when it is.
     bool ProbePause(std::chrono::milliseconds pause);
     void StopProbe();
@@ -144,7 +154,8 @@ private:
     int32_t WriteChunks(Command command, uint16_t base, std::span<const uint8_t> src,
                         bool fromBlockLength, uint32_t total);
 
-    std::atomic<uint32_t> budgetMs_{0};
+    std::atomic<uint32_t> budgetMs_{0};      // in force (grown by late answers)
+    std::atomic<uint32_t> givenBudgetMs_{0}; // as FailFast gave it
     AnswerNotice notice_;
     std::atomic<bool> answering_{true};
     std::mutex probeMutex_;

@@ -114,6 +114,38 @@ TEST_F(FailFast, ALateAnswerWithinTheAnswerTimeComesBackWithoutANotice) {
     EXPECT_EQ(channel_->CmdReadData(read, 8, 0), kResultOk);
 }
 
+// A device that answers every request later than the budget but within the
+// answer time: once the probe has seen its pace, writes wait for it. (Before,
+// each write was handed to the probe, so a flushed change stayed pending and
+// was written again every tick, for good.)
+TEST_F(FailFast, ADeviceSlowerThanTheBudgetIsWaitedForOnceItsPaceIsKnown) {
+    device_->SetResponseDelay(70ms);
+    std::array<uint8_t, 56> record{};
+    record[17] = 9;
+    EXPECT_EQ(channel_->CmdWriteData(record, 56, 0), kResultNone);
+    const auto until = Clock::now() + 1s;
+    while (!channel_->IsAnswering() && Clock::now() < until)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(channel_->IsAnswering());
+    EXPECT_EQ(device_->Memory(zk::emulator::MemoryArea::Settings)[17], 9);
+
+    for (uint8_t value = 10; value < 13; ++value) {
+        record[17] = value;
+        EXPECT_EQ(channel_->CmdWriteData(record, 56, 0), kResultOk) << int(value);
+        EXPECT_TRUE(channel_->IsAnswering());
+    }
+    EXPECT_EQ(device_->Memory(zk::emulator::MemoryArea::Settings)[17], 12);
+    EXPECT_EQ(device_->RequestCount(), 4u); // each change written once
+    EXPECT_TRUE(Notices().empty());
+
+    // A stall still costs one grown budget (twice the pace), then nothing.
+    device_->SetStopAnswering(true);
+    const auto t0 = Clock::now();
+    EXPECT_EQ(channel_->CmdWriteData(record, 56, 0), kResultNone);
+    EXPECT_LT(Clock::now() - t0, 2 * 70ms + 40ms);
+    EXPECT_FALSE(channel_->IsAnswering());
+}
+
 TEST_F(FailFast, AnUnpluggedDeviceEndsTheProbeAndANewConnectionAnswers) {
     device_->SetStopAnswering(true);
     std::array<uint8_t, 8> read{};
