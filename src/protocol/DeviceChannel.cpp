@@ -77,6 +77,7 @@ int32_t DeviceChannel::TransactOnce(const FrameBytes& out, ReportFrame& response
     const int result = hid.ReadReport(in.data(), static_cast<uint32_t>(in.size()), &got,
                                       static_cast<uint32_t>(std::max<long long>(1, left.count())));
     if (result != 0) {
+        FollowPace(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - written));
         response = FromBytes(in);
         bytesRead = got;
         return result;
@@ -98,11 +99,13 @@ void DeviceChannel::HandToProbe(const FrameBytes& request, bool written,
     probe_ = std::thread([this, request, written, waited] { Probe(request, written, waited); });
 }
 
-void DeviceChannel::GrowBudget(std::chrono::milliseconds answerTime) {
-    const auto wanted =
-        static_cast<uint32_t>(std::min<long long>(kResponseTimeoutMs, 2 * answerTime.count()));
-    if (wanted > budgetMs_.load())
-        budgetMs_.store(wanted);
+void DeviceChannel::FollowPace(std::chrono::milliseconds answerTime) {
+    const uint32_t given = givenBudgetMs_.load();
+    const auto wanted = std::max(given, static_cast<uint32_t>(std::min<long long>(
+                                            kResponseTimeoutMs, 2 * answerTime.count())));
+    const uint32_t now = budgetMs_.load();
+    // Up at once; down a quarter of the way at each faster answer.
+    budgetMs_.store(wanted >= now ? wanted : now - (now - wanted + 3) / 4);
 }
 
 bool DeviceChannel::ProbePause(std::chrono::milliseconds pause) {
@@ -147,7 +150,7 @@ void DeviceChannel::Probe(FrameBytes request, bool written, std::chrono::millise
         }
         if (answered) {
             if (!writeFirst)
-                GrowBudget(waited + std::chrono::duration_cast<std::chrono::milliseconds>(
+                FollowPace(waited + std::chrono::duration_cast<std::chrono::milliseconds>(
                                         std::chrono::steady_clock::now() - roundStart));
             answering_.store(true);
             if (announced && notice_)

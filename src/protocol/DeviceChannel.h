@@ -52,13 +52,17 @@
 //                              `notice(true)` when it answers again. Both come
 //                              from the probe thread. A disconnect ends the
 //                              probe and clears the state.
-//                              A request that the probe sees answered in
-//                              its first round (late, but without writing it
-//                              again) shows a slow device, not a stalled
-//                              one: the budget grows to twice that answer
-//                              time (at most the 300 ms answer time), so
-//                              that later transactions wait for its answers
-//                              instead of handing each one to the probe. A
+//                              The budget follows the device's pace: an
+//                              answer, including one that the probe sees in
+//                              its first round (late, but without writing
+//                              the request again), raises it at once to
+//                              twice that answer time (at most the 300 ms
+//                              answer time), so that a slow device is waited
+//                              for instead of having every request handed
+//                              to the probe; each faster answer brings it a
+//                              quarter of the way back, never below the
+//                              budget given. A stalled device answers no
+//                              first round and never raises it. A
 //                              disconnect restores the budget given.
 //   IsAnswering()              false from the first unanswered request until
 //                              the probe's request is answered
@@ -136,8 +140,8 @@ private:
     // Marks the channel not answering and hands `request` to the probe.
     void HandToProbe(const FrameBytes& request, bool written, std::chrono::milliseconds waited);
     void Probe(FrameBytes request, bool written, std::chrono::milliseconds waited);
-    // Lets later transactions wait for an answer that took `answerTime`.
-    void GrowBudget(std::chrono::milliseconds answerTime);
+    // Moves the budget after an answer that took `answerTime`.
+    void FollowPace(std::chrono::milliseconds answerTime);
     // Waits `pause` unless the probe is told to stop; false when it is.
     bool ProbePause(std::chrono::milliseconds pause);
     void StopProbe();

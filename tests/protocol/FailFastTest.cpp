@@ -115,9 +115,9 @@ TEST_F(FailFast, ALateAnswerWithinTheAnswerTimeComesBackWithoutANotice) {
 }
 
 // A device that answers every request later than the budget but within the
-// answer time: once the probe has seen its pace, writes wait for it. (Before,
+// answer time: once the probe has seen its pace, writes wait for it (before,
 // each write was handed to the probe, so a flushed change stayed pending and
-// was written again every tick, for good.)
+// was written again every tick, for good); quick again, the budget comes back.
 TEST_F(FailFast, ADeviceSlowerThanTheBudgetIsWaitedForOnceItsPaceIsKnown) {
     device_->SetResponseDelay(70ms);
     std::array<uint8_t, 56> record{};
@@ -138,11 +138,16 @@ TEST_F(FailFast, ADeviceSlowerThanTheBudgetIsWaitedForOnceItsPaceIsKnown) {
     EXPECT_EQ(device_->RequestCount(), 4u); // each change written once
     EXPECT_TRUE(Notices().empty());
 
-    // A stall still costs one grown budget (twice the pace), then nothing.
+    // Quick again, it earns back the budget given: a stall then costs no
+    // more than at the start.
+    device_->SetResponseDelay(1ms);
+    std::array<uint8_t, 8> read{};
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(channel_->CmdReadData(read, 8, 0), kResultOk);
     device_->SetStopAnswering(true);
     const auto t0 = Clock::now();
     EXPECT_EQ(channel_->CmdWriteData(record, 56, 0), kResultNone);
-    EXPECT_LT(Clock::now() - t0, 2 * 70ms + 40ms);
+    EXPECT_LT(Clock::now() - t0, kBudget + 20ms);
     EXPECT_FALSE(channel_->IsAnswering());
 }
 
