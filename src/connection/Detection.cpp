@@ -148,7 +148,7 @@ private:
         const std::vector<std::string> paths = hid.pathList;
         const std::vector<HidInterfaceInfo> infos = hid.pathInfo;
         ownInterfaceListed_ = std::any_of(infos.begin(), infos.end(), [this](const auto& info) {
-            return info.vendorId == id_.vendorId && id_.AcceptsProduct(info.productId);
+            return id_.IsProduct(info.vendorId, info.productId);
         });
         for (size_t i = 0; i < paths.size(); ++i) {
             const uint16_t vendor = i < infos.size() ? infos[i].vendorId : 0;

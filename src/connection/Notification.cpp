@@ -38,8 +38,7 @@ bool FindInterface(const device::DeviceIdentity& id, CHidDevice& hid, bool& list
     const std::vector<std::string> paths = hid.pathList;
     const std::vector<HidInterfaceInfo> infos = hid.pathInfo;
     for (size_t i = 0; i < paths.size(); ++i) {
-        if (i >= infos.size() || infos[i].vendorId != id.vendorId ||
-            !id.AcceptsProduct(infos[i].productId))
+        if (i >= infos.size() || !id.IsProduct(infos[i].vendorId, infos[i].productId))
             continue;
         listed = true;
         hid.openForRead = 1;

@@ -45,10 +45,14 @@ struct DeviceIdentity {
                 return true;
         return false;
     }
+    // True for an interface of one of this identity's products (any collection).
+    constexpr bool IsProduct(std::uint16_t vendor, std::uint16_t product) const {
+        return vendor == vendorId && AcceptsProduct(product);
+    }
     // True for an opened interface of this identity.
     constexpr bool Matches(std::uint16_t vendor, std::uint16_t product, std::uint16_t page,
                            std::uint16_t use) const {
-        return vendor == vendorId && AcceptsProduct(product) && page == usagePage && use == usage;
+        return IsProduct(vendor, product) && page == usagePage && use == usage;
     }
 };
 

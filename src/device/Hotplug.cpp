@@ -8,11 +8,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <map>
 #include <mutex>
 #include <set>
 #include <utility>
-#include <vector>
 
 namespace zk::device {
 
