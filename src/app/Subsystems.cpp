@@ -284,7 +284,8 @@ void Subsystems::InstallSeams() {
     seams.flushPendingWrites = [this](CMainWnd&) { FlushPendingWrites(); };
     seams.writesPending = [this] {
         return mouse_.image.pending.load() || keyboard_.image.pending.load() ||
-               mousepad_.image.pending.load();
+               mousepad_.image.pending.load() || mouse_.channel.HasKeptBlocks() ||
+               keyboard_.channel.HasKeptBlocks() || mousepad_.channel.HasKeptBlocks();
     };
     seams.advanceAnimation = [this] { counters_.Tick(); };
     seams.previewsShown = [this](bool) {

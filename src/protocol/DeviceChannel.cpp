@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 namespace zk::protocol {
@@ -28,6 +29,13 @@ void DeviceChannel::MarkDisconnected() {
     connected.store(0);
     effectPause.store(0);
     budgetMs_.store(givenBudgetMs_.load()); // the next device has not shown its pace yet
+    {
+        // Blocks meant for the device that went are not for the next one.
+        std::lock_guard lock(keptMutex_);
+        kept_.clear();
+        bracket_.clear();
+        bracketOpen_ = false;
+    }
     // A probe of the device that went ends at once.
     std::lock_guard lock(probeMutex_);
     probeWake_.notify_all();
@@ -241,13 +249,17 @@ int32_t DeviceChannel::Run(Command command, uint8_t byte4, uint16_t address,
 }
 
 int32_t DeviceChannel::CmdStart() {
-    return Run(Command::Start, 0, 0, {}, {}, 0);
+    const int32_t result = Run(Command::Start, 0, 0, {}, {}, 0);
+    Bracket(true, result);
+    return result;
 }
 
 int32_t DeviceChannel::CmdFinish() {
     if (finishPause.count() > 0)
         std::this_thread::sleep_for(finishPause);
-    return Run(Command::Finish, 0, 0, {}, {}, 0);
+    const int32_t result = Run(Command::Finish, 0, 0, {}, {}, 0);
+    Bracket(false, result);
+    return result;
 }
 
 int32_t DeviceChannel::CmdReadCapabilities(std::span<uint8_t> dest) {
@@ -322,12 +334,91 @@ int32_t DeviceChannel::CmdReadProfileBlock(std::span<uint8_t> dest, int profile)
 int32_t DeviceChannel::CmdWriteProfileBlock(std::span<const uint8_t> src, int profile) {
     if (profile < 0 || profile >= kProfileBlockCount)
         return kResultOutOfRange;
-    return WriteChunks(Command::WriteProfileBlock,
-                       static_cast<uint16_t>(profile * kProfileBlockStride), src, true, 0);
+    return WriteBlock(Command::WriteProfileBlock,
+                      static_cast<uint16_t>(profile * kProfileBlockStride), src, true, 0);
 }
 
 int32_t DeviceChannel::CmdWriteMacroArea(std::span<const uint8_t> src, uint32_t totalLength) {
-    return WriteChunks(Command::WriteMacroArea, 0, src, false, totalLength);
+    return WriteBlock(Command::WriteMacroArea, 0, src, false, totalLength);
+}
+
+// --- kept block writes ----------------------------------------------------------------
+
+bool DeviceChannel::Unanswered(int32_t result) const {
+    return (result == kResultNone || result == kResultWriteFailed) && IsConnected();
+}
+
+int32_t DeviceChannel::WriteBlock(Command command, uint16_t base, std::span<const uint8_t> src,
+                                  bool fromBlockLength, uint32_t total) {
+    const int32_t result = WriteChunks(command, base, src, fromBlockLength, total);
+    if (budgetMs_.load() == 0)
+        return result; // no flush writes it again
+    const std::size_t length =
+        std::min<std::size_t>(fromBlockLength ? blockLength.load() : total, src.size());
+    auto same = [&](const KeptBlock& block) {
+        return block.command == command && block.base == base;
+    };
+    // Connected is read under the lock that a disconnect takes to drop the
+    // kept blocks, so nothing is kept for a device that went.
+    std::lock_guard lock(keptMutex_);
+    const bool unanswered = Unanswered(result);
+    std::erase_if(kept_, same); // this write supersedes it
+    if (bracketOpen_) {
+        std::erase_if(bracket_, same);
+        bracket_.push_back(
+            {command, base, fromBlockLength, true, {src.begin(), src.begin() + length}});
+        bracketFailed_ = bracketFailed_ || unanswered;
+    } else if (unanswered) {
+        kept_.push_back(
+            {command, base, fromBlockLength, false, {src.begin(), src.begin() + length}});
+    }
+    return result;
+}
+
+void DeviceChannel::Bracket(bool opens, int32_t result) {
+    if (budgetMs_.load() == 0)
+        return;
+    std::lock_guard lock(keptMutex_);
+    const bool unanswered = Unanswered(result);
+    // A bracket closes with its Finish; one left open closes with the next Start.
+    if (bracketOpen_ && (bracketFailed_ || (!opens && unanswered)))
+        std::move(bracket_.begin(), bracket_.end(), std::back_inserter(kept_));
+    bracket_.clear();
+    bracketOpen_ = opens;
+    bracketFailed_ = opens && unanswered;
+}
+
+bool DeviceChannel::HasKeptBlocks() const {
+    std::lock_guard lock(keptMutex_);
+    return !kept_.empty();
+}
+
+int DeviceChannel::ResendKeptBlocks() {
+    std::vector<KeptBlock> blocks;
+    {
+        std::lock_guard lock(keptMutex_);
+        if (!IsConnected() || !answering_.load())
+            return 0;
+        blocks.swap(kept_);
+    }
+    int written = 0;
+    for (auto block = blocks.begin(); block != blocks.end(); ++block) {
+        if (!answering_.load()) {
+            // It stopped answering again: the rest wait with the one that failed.
+            std::lock_guard lock(keptMutex_);
+            if (IsConnected())
+                std::move(block, blocks.end(), std::back_inserter(kept_));
+            break;
+        }
+        if (block->bracketed)
+            CmdStart();
+        WriteBlock(block->command, block->base, block->bytes, block->fromBlockLength,
+                   static_cast<uint32_t>(block->bytes.size()));
+        if (block->bracketed)
+            CmdFinish();
+        ++written;
+    }
+    return written;
 }
 
 } // namespace zk::protocol

@@ -66,6 +66,22 @@
 //                              disconnect restores the budget given.
 //   IsAnswering()              false from the first unanswered request until
 //                              the probe's request is answered
+//
+// Kept block writes (fail fast only): a block write (commands 9 and 0x15)
+// that the connected device left unanswered or did not take is kept, whole,
+// so that it reaches the device once it answers; the chunks before the one
+// that failed are already on it, the rest would be missing. A block written
+// between CmdStart and CmdFinish is kept with its bracket: when any of that
+// bracket's commands fails that way, every block of the bracket is kept and
+// sent again between Start and Finish. A later write of the same block
+// replaces a kept one (kept again only if it fails too); a disconnect drops
+// them all, like any write that went nowhere.
+//
+//   HasKeptBlocks()            a kept block waits
+//   ResendKeptBlocks()         while the device answers, writes the kept
+//                              blocks again in the order they were kept
+//                              (a failure keeps them again); the number of
+//                              blocks written
 // Fail-fast transactions come from one thread (the window's).
 
 #include "device/HidDevice.h"
@@ -79,6 +95,7 @@
 #include <mutex>
 #include <span>
 #include <thread>
+#include <vector>
 
 namespace zk::protocol {
 
@@ -133,6 +150,9 @@ public:
     int32_t CmdWriteProfileBlock(std::span<const uint8_t> src, int profile);
     int32_t CmdWriteMacroArea(std::span<const uint8_t> src, uint32_t totalLength);
 
+    bool HasKeptBlocks() const;
+    int ResendKeptBlocks();
+
 private:
     static constexpr int kMaxStaleReports = 16;
     // One bounded attempt of a fail-fast transaction.
@@ -158,6 +178,22 @@ private:
     int32_t WriteChunks(Command command, uint16_t base, std::span<const uint8_t> src,
                         bool fromBlockLength, uint32_t total);
 
+    // A block write as it can be written again.
+    struct KeptBlock {
+        Command command;
+        uint16_t base;
+        bool fromBlockLength;
+        bool bracketed;
+        std::vector<uint8_t> bytes;
+    };
+    // WriteChunks, keeping the block when the device did not take it.
+    int32_t WriteBlock(Command command, uint16_t base, std::span<const uint8_t> src,
+                       bool fromBlockLength, uint32_t total);
+    // A result that a device which answers again would turn into success.
+    bool Unanswered(int32_t result) const;
+    // Notes the outcome of a bracket's Start (`opens`) or Finish.
+    void Bracket(bool opens, int32_t result);
+
     std::atomic<uint32_t> budgetMs_{0};      // in force (grown by late answers)
     std::atomic<uint32_t> givenBudgetMs_{0}; // as FailFast gave it
     AnswerNotice notice_;
@@ -166,6 +202,12 @@ private:
     std::condition_variable probeWake_;
     bool probeStop_ = false;
     std::thread probe_;
+
+    mutable std::mutex keptMutex_;
+    std::vector<KeptBlock> kept_;
+    bool bracketOpen_ = false;
+    bool bracketFailed_ = false;
+    std::vector<KeptBlock> bracket_; // blocks written since the bracket's Start
 };
 
 } // namespace zk::protocol

@@ -65,6 +65,12 @@ struct Flusher {
         ++outcome.writes;
         return true;
     }
+
+    // Block writes the device left unanswered, once it answers again.
+    void KeptBlocks(protocol::DeviceChannel* channel) {
+        if (channel && channel->HasKeptBlocks())
+            outcome.writes += channel->ResendKeptBlocks();
+    }
 };
 
 } // namespace
@@ -72,6 +78,9 @@ struct Flusher {
 FlushOutcome FlushPendingWrites(const FlushTargets& targets, FlushPacer* pacer) {
     FlushOutcome outcome;
     Flusher flush{pacer, FlushPacer::Clock::now(), outcome};
+    flush.KeptBlocks(targets.keyboardChannel);
+    flush.KeptBlocks(targets.mouseChannel);
+    flush.KeptBlocks(targets.mousepadChannel);
     if (targets.keyboard)
         flush.One(targets.keyboardChannel, targets.keyboard->pending, targets.keyboard->LiveBytes(),
                   FlushPacer::Keyboard);

@@ -11,6 +11,9 @@
 // again once the device answers, instead of being dropped. While a channel
 // says its device is not answering, its kind is left alone.
 //
+// Block writes that a channel kept (see protocol/DeviceChannel.h) go out
+// again first, whenever their device answers.
+//
 // With a pacer, a kind goes out no sooner than 100 ms after its last write;
 // until then its flag stays set and the outcome tells when it is due.
 

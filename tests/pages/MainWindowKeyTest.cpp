@@ -182,6 +182,48 @@ INSTANTIATE_TEST_SUITE_P(Keyboards, KeyboardModels,
                                     std::to_string(info.param.keyCount);
                          });
 
+// A remap whose table write the keyboard answered too late, or not at all
+// until it answered again, reaches it whole once it answers: the keyboard
+// ends with what the window and the profile files show.
+TEST_F(MainWindowKeys, ARemapTheKeyboardDidNotTakeReachesItOnceItAnswers) {
+    OpenEmulated({0, 126});
+    struct Case {
+        const char* fault;
+        void (*begin)(emu::EmulatedDevice&);
+        void (*end)(emu::EmulatedDevice&);
+        int key;
+        int row;
+        ButtonAction stored;
+    };
+    const Case cases[] = {
+        {"an answer after the budget",
+         [](emu::EmulatedDevice& d) { d.DelayResponses(1, 80ms); },
+         [](emu::EmulatedDevice&) {},
+         kKeyA,
+         9,
+         {0x20, 0x00, 0x05}},
+        {"no answer for a while",
+         [](emu::EmulatedDevice& d) { d.SetStopAnswering(true); },
+         [](emu::EmulatedDevice& d) { d.SetStopAnswering(false); },
+         kKeyS,
+         10,
+         {0x20, 0x00, 0x06}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ClickKey(c.key);
+        Choose("kb_key_fct_combo", kKey);
+        c.begin(*keyboard_);
+        Choose("kb_key_fct_combo_11", c.row);
+        EXPECT_EQ(InFile(false, c.key), c.stored);
+        EXPECT_NE(OnKeyboard(c.key), c.stored); // its chunk never went
+        c.end(*keyboard_);
+        EXPECT_TRUE(SpinUntil([&] { return OnKeyboard(c.key) == c.stored; }, 4s));
+        EXPECT_FALSE(wnd_->Channel(zk::app::kChannelKeyboard).HasKeptBlocks());
+    }
+    EXPECT_EQ(OnKeyboard(kKeyA), (ButtonAction{0x20, 0x00, 0x05}));
+}
+
 // Each kind of function the editor offers, stored as the key tables encode it
 // and labelled from the tables.
 TEST_F(MainWindowKeys, EveryKindOfFunctionReachesTheKeyboardWithItsLabel) {

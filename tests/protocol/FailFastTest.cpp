@@ -5,6 +5,7 @@
 
 #include "ProtocolTestSupport.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -149,6 +150,60 @@ TEST_F(FailFast, ADeviceSlowerThanTheBudgetIsWaitedForOnceItsPaceIsKnown) {
     EXPECT_EQ(channel_->CmdWriteData(record, 56, 0), kResultNone);
     EXPECT_LT(Clock::now() - t0, kBudget + 20ms);
     EXPECT_FALSE(channel_->IsAnswering());
+}
+
+// A block write the device did not take is kept whole and written again once
+// the device answers, in a bracket when it went in one; a later write of the
+// same block replaces it, and a disconnect drops it.
+TEST_F(FailFast, ABlockTheDeviceDidNotTakeIsWrittenAgainWholeOnceItAnswers) {
+    auto waitAnswering = [this] {
+        const auto until = Clock::now() + 2s;
+        while (!channel_->IsAnswering() && Clock::now() < until)
+            std::this_thread::sleep_for(5ms);
+        return channel_->IsAnswering();
+    };
+    const uint32_t macroLength = 150; // three chunks
+    std::vector<uint8_t> macros(macroLength);
+    for (uint32_t i = 0; i < macroLength; ++i)
+        macros[i] = static_cast<uint8_t>(i * 3 + 1);
+
+    EXPECT_EQ(channel_->CmdStart(), kResultOk);
+    device_->DropResponses(1); // the first chunk goes unanswered
+    EXPECT_EQ(channel_->CmdWriteMacroArea(macros, macroLength), kResultNone);
+    EXPECT_EQ(channel_->CmdFinish(), kResultNone); // not answering: nothing sent
+    EXPECT_TRUE(channel_->HasKeptBlocks());
+    EXPECT_EQ(channel_->ResendKeptBlocks(), 0); // not while the probe has the device
+    ASSERT_TRUE(waitAnswering());
+    device_->ClearRequestLog();
+    EXPECT_EQ(channel_->ResendKeptBlocks(), 1);
+    EXPECT_FALSE(channel_->HasKeptBlocks());
+    std::vector<uint8_t> commands;
+    for (const auto& request : device_->RequestLog())
+        commands.push_back(request.frame[3]);
+    const auto c = [](Command command) { return static_cast<uint8_t>(command); };
+    EXPECT_EQ(commands, (std::vector<uint8_t>{c(Command::Start), c(Command::WriteMacroArea),
+                                              c(Command::WriteMacroArea),
+                                              c(Command::WriteMacroArea), c(Command::Finish)}));
+    const auto area = device_->Memory(zk::emulator::MemoryArea::Macros);
+    EXPECT_TRUE(std::equal(macros.begin(), macros.end(), area.begin()));
+
+    // A later write of the same block that lands leaves nothing to send.
+    std::vector<uint8_t> older(channel_->blockLength.load(), 0x11);
+    std::vector<uint8_t> newer(channel_->blockLength.load(), 0x22);
+    device_->DropResponses(1);
+    EXPECT_EQ(channel_->CmdWriteProfileBlock(older, 0), kResultNone);
+    EXPECT_TRUE(channel_->HasKeptBlocks());
+    ASSERT_TRUE(waitAnswering());
+    EXPECT_EQ(channel_->CmdWriteProfileBlock(newer, 0), kResultOk);
+    EXPECT_FALSE(channel_->HasKeptBlocks());
+    EXPECT_EQ(device_->Memory(zk::emulator::MemoryArea::Buttons)[0], 0x22);
+
+    // The device goes: what was kept for it goes too.
+    device_->DropResponses(1);
+    EXPECT_EQ(channel_->CmdWriteProfileBlock(older, 0), kResultNone);
+    EXPECT_TRUE(channel_->HasKeptBlocks());
+    channel_->MarkDisconnected();
+    EXPECT_FALSE(channel_->HasKeptBlocks());
 }
 
 TEST_F(FailFast, AnUnpluggedDeviceEndsTheProbeAndANewConnectionAnswers) {

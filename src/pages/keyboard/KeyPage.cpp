@@ -539,8 +539,8 @@ void KeyPage::RestoreAll() {
 }
 
 void KeyPage::WriteAndSave() {
-    // A failed write keeps the new table: it reaches the keyboard with the
-    // next write. Both profiles hold the table, so both are saved.
+    // A write the keyboard did not take is kept by its channel and sent again
+    // when the keyboard answers. Both profiles hold the table, so both are saved.
     session_.channel.CmdWriteProfileBlock(session_.image.keyTable, 0);
     session_.store.SaveKeyProfile();
     session_.store.SaveDeviceProfile();

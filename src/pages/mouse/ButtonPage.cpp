@@ -659,7 +659,8 @@ void ButtonPage::AssignEntry(const QString& item, const AssignmentEntry& entry) 
     const QString name = entry.type == type::kOff || !control ? QString() : ui::GetText(control);
     currentAction_ = entry.ForButton(static_cast<std::uint16_t>(button - 1));
     session_.image.buttonTables[0].actions[static_cast<std::size_t>(button - 1)] = entry.Action();
-    // A failed write keeps the new action: it reaches the mouse with the next write.
+    // A write the mouse did not take is kept by its channel and sent again
+    // when the mouse answers.
     WriteButtonTable();
     StoreButtonName(button, name);
     ClosePopup();
