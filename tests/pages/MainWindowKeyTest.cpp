@@ -197,7 +197,7 @@ TEST_F(MainWindowKeys, ARemapTheKeyboardDidNotTakeReachesItOnceItAnswers) {
     };
     const Case cases[] = {
         {"an answer after the budget",
-         [](emu::EmulatedDevice& d) { d.DelayResponses(1, 80ms); },
+         [](emu::EmulatedDevice& d) { d.DelayResponses(1, 200ms); },
          [](emu::EmulatedDevice&) {},
          kKeyA,
          9,
