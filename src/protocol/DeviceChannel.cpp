@@ -365,12 +365,10 @@ int32_t DeviceChannel::WriteBlock(Command command, uint16_t base, std::span<cons
     std::erase_if(kept_, same); // this write supersedes it
     if (bracketOpen_) {
         std::erase_if(bracket_, same);
-        bracket_.push_back(
-            {command, base, fromBlockLength, true, {src.begin(), src.begin() + length}});
+        bracket_.push_back({command, base, true, {src.begin(), src.begin() + length}});
         bracketFailed_ = bracketFailed_ || unanswered;
     } else if (unanswered) {
-        kept_.push_back(
-            {command, base, fromBlockLength, false, {src.begin(), src.begin() + length}});
+        kept_.push_back({command, base, false, {src.begin(), src.begin() + length}});
     }
     return result;
 }
@@ -412,7 +410,9 @@ int DeviceChannel::ResendKeptBlocks() {
         }
         if (block->bracketed)
             CmdStart();
-        WriteBlock(block->command, block->base, block->bytes, block->fromBlockLength,
+        // Exactly the bytes kept: a block length of the device never changes
+        // while it stays connected.
+        WriteBlock(block->command, block->base, block->bytes, false,
                    static_cast<uint32_t>(block->bytes.size()));
         if (block->bracketed)
             CmdFinish();

@@ -152,6 +152,9 @@ public:
 
     bool HasKeptBlocks() const;
     int ResendKeptBlocks();
+    // True when a connected device did not take a write that returned
+    // `result` (no answer, or the write failed): it may take it once it answers.
+    bool Unanswered(int32_t result) const;
 
 private:
     static constexpr int kMaxStaleReports = 16;
@@ -182,19 +185,16 @@ private:
     struct KeptBlock {
         Command command;
         uint16_t base;
-        bool fromBlockLength;
         bool bracketed;
         std::vector<uint8_t> bytes;
     };
     // WriteChunks, keeping the block when the device did not take it.
     int32_t WriteBlock(Command command, uint16_t base, std::span<const uint8_t> src,
                        bool fromBlockLength, uint32_t total);
-    // A result that a device which answers again would turn into success.
-    bool Unanswered(int32_t result) const;
     // Notes the outcome of a bracket's Start (`opens`) or Finish.
     void Bracket(bool opens, int32_t result);
 
-    std::atomic<uint32_t> budgetMs_{0};      // in force (grown by late answers)
+    std::atomic<uint32_t> budgetMs_{0};      // in force (following the pace)
     std::atomic<uint32_t> givenBudgetMs_{0}; // as FailFast gave it
     AnswerNotice notice_;
     std::atomic<bool> answering_{true};

@@ -59,8 +59,7 @@ struct Flusher {
         const std::int32_t result = channel->CmdWriteData(buffer, kFlushWriteBytes, 0);
         if (pacer && sends)
             pacer->Wrote(kind, now);
-        if ((result == protocol::kResultNone || result == protocol::kResultWriteFailed) &&
-            channel->IsConnected())
+        if (channel->Unanswered(result))
             pending.store(true); // the device did not take it: keep it for later
         ++outcome.writes;
         return true;
